@@ -1,0 +1,39 @@
+#pragma once
+// A SerialLine on a real device (USB adapter, on-board UART, pseudo-terminal).
+#include "core/serial_line.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <optional>
+
+namespace zu {
+
+class QtSerialLine : public QObject, public SerialLine {
+    Q_OBJECT
+public:
+    explicit QtSerialLine(QString devicePath);
+    ~QtSerialLine() override;
+
+    bool open(const LineSettings& settings, QString* error) override;
+    void close() override;
+    bool isOpen() const override { return port_.isOpen(); }
+    void applySettings(const LineSettings& settings) override;
+    bool write(const QByteArray& bytes) override;
+    QString deviceName() const override { return path_; }
+
+    // True for a pseudo-terminal, which carries neither parity nor a data-bit count.
+    static bool isPseudoTerminal(const QString& path);
+
+private:
+    bool configure(const LineSettings& settings, QString* error);
+    void onError(QSerialPort::SerialPortError e);
+    void fail(const QString& why);
+
+    QString path_;
+    bool pty_ = false;
+    bool ptyNoted_ = false;
+    QSerialPort port_;
+    std::optional<LineSettings> deferred_;   // applied once the queued bytes have left
+};
+
+} // namespace zu

@@ -1,0 +1,105 @@
+#pragma once
+// Every fixed text the program shows, in one table. The blanks, runs of
+// blanks and spellings are the device software's own and are kept exactly.
+
+namespace zu::text {
+
+// Main window
+inline constexpr char ComPortInUse[] = "COM Port In Use !!!";
+
+// Modbus reply checks shared by monitor and recorder
+inline constexpr char IllegalFunction[] = "illegal function !!!";
+inline constexpr char IllegalAddress[] = "illegal address  !!!";
+inline constexpr char IllegalData[] = "illegal data     !!!";
+inline constexpr char IllegalCommand[] = "illegal command  !!!";
+inline constexpr char IllegalFrame[] = "illegal frame    !!!";
+inline constexpr char TooFewData[] = "too few data     !!!";
+inline constexpr char TooManyData[] = "too many data    !!!";
+inline constexpr char IllegalAscii[] = "illegal ASCII    !!!";
+inline constexpr char UnknowError[] = "Unknow Error     !!!";
+inline constexpr char UnknowCommand[] = "Unknow Command   !!!";
+inline constexpr char ChecksumError[] = "Received checksum error !!!";
+inline constexpr char RcvFormatError[] = "Rcv format error !!!";
+inline constexpr char WriteCompareFail[] = "Writing data compare fail !!!";
+inline constexpr char TimeoutError[] = "Received data time out error";
+
+// Monitor and parameter editor
+inline constexpr char AddressNotCorrect[] = "Address not correct";
+inline constexpr char WriteErrorPrefix[] = "Write error : ";
+inline constexpr char ReadErrorPrefix[] = " Read error : ";
+inline constexpr char UploadIntoBuffer[] = " parameters successful upload into buffer";
+inline constexpr char FwVersion[] = "F/W Version ";
+inline constexpr char NotAvailable[] = "N/A";
+inline constexpr char Out1[] = "Out1";
+inline constexpr char Out2[] = "Out2";
+inline constexpr char HeatCool[] = "Heat/Cool";
+inline constexpr char ComWrite[] = "Com.Write";
+inline constexpr char DevicePrefix[] = "DEVICE ";
+inline constexpr char Cancel[] = "Cancel";
+inline constexpr char ActiveSuffix[] = " (ACTIVE)";
+inline constexpr char Connect[] = "Connect";
+inline constexpr char Waiting[] = "Waiting...";
+inline constexpr char NoConnect[] = "No connect";
+inline constexpr char InputError[] = "Input error";
+inline constexpr char OverRange[] = "Over range";
+inline constexpr char MemoryFail[] = "Memory fail";
+inline constexpr char IllegalFunctionOnWrongModel[] = "illegal function on wrong modle";
+inline constexpr char RestoreDefaultConfirm[] = "Will restore default setting, continue anyway ?";
+inline constexpr char ClearFactoryConfirm[] = "Will clear factory setting, continue anyway ?";
+inline constexpr char NoError[] = "No Error";
+inline constexpr char EnableComWriteFirst[] = "Please enable COM write function first";
+inline constexpr char ParameterFilter[] = "Parameters backup files (*.par)|*.PAR";
+inline constexpr char OverWriteFile[] = "Over write file : ";
+inline constexpr char SaveParametersDone[] = " save parameters to file done";
+inline constexpr char ParametersLoaded[] = " parameters successful load";
+inline constexpr char FailToSaveFile[] = "Fail to save file";
+
+// Recorder
+inline constexpr char Start[] = "START";
+inline constexpr char Stop[] = "Stop";
+inline constexpr char StartGettingData[] = "Start to getting data";
+inline constexpr char EndOfAcquire[] = "End of acquire data";
+inline constexpr char RecordFilter[] = "Record files (*.rec)|*.REC";
+inline constexpr char ReceivedDataNotMatch[] = " Received data does not match";
+inline constexpr char InputUnstable[] = " Input unstable or Device fail";
+
+// Communication-protocol window
+inline constexpr char NoComPortExist[] = "No COM Port Exist";
+inline constexpr char PressSetToChange[] = "Press SET to change protocol";
+inline constexpr char DataCanNotSave[] = "Data can not save !!! Disc full or protected.";
+inline constexpr char PressStartToDetect[] = "Pressed Start to begin detect";
+inline constexpr char AddressHeader[] = " Address";
+inline constexpr char ProtocolHeader[] = " Communicate Protocol";
+inline constexpr char CancelUpper[] = "CANCEL";
+inline constexpr char EstimateTimeLeft[] = "Estimate time left : ";
+inline constexpr char MinSuffix[] = " min,";
+inline constexpr char SecSuffix[] = " sec";
+inline constexpr char SearchCompleted[] = "Search Completed,Found ";
+inline constexpr char SearchAbort[] = "Search abort,Found ";
+inline constexpr char ItemsSuffix[] = " items";
+inline constexpr char DataErrorFailToChange[] = "Data error,Fail to changed";
+inline constexpr char TimeoutFailToChange[] = "Timeout error,Fail to changed";
+inline constexpr char DeviceProtocolChanging[] = "Device Protocol Changing";
+inline constexpr char SetProtocolSuccess[] = "SET Protocol Success";
+
+// User-message window
+inline constexpr char AutoSyncSuccess[] = "COMMUNICATION AUTO SYNCHRONIZE SUCCESS";
+inline constexpr char ConnectExtendDevice[] = "CONNECT EXTEND DEVICE AND RE-POWER ON TO ENABLE AUTO SYNC.";
+inline constexpr char ChangingProtocol[] = "CHANGING THE PROTOCOL...";
+inline constexpr char PleaseWait[] = "PLEASE WAIT FOR A WHILE.";
+
+// Ramp/soak editor
+inline constexpr char StepMax[] = "Step Max.";
+inline constexpr char PatternPrefix[] = "Pattern ";
+inline constexpr char SetValuePrefix[] = "Set Value ";
+inline constexpr char ExecuteTimePrefix[] = "Execute Time ";
+inline constexpr char LoopCount[] = "Loop Count";
+inline constexpr char LinkPattern[] = "Link Pattern";
+inline constexpr char ReadingNow[] = "Reading Now";
+inline constexpr char WritingNow[] = "Writing Now";
+inline constexpr char RampSoakFilter[] = "Ramp soak table files (*.r$s)|*.R$S";
+inline constexpr char ProgEnd[] = "Prog End";
+inline constexpr char StepCount[] = "Step Count";
+inline constexpr char Hour[] = "Hour";
+
+} // namespace zu::text
