@@ -256,8 +256,9 @@ void TApdComPort::deliver()
     }
     std::weak_ptr<bool> alive = alive_;
     inHandler_ = true;
-    if (OnTrigger)
-        OnTrigger(*this, e.message, handle, data);
+    // A copy, so a handler may replace OnTrigger or destroy the port.
+    if (auto handler = OnTrigger)
+        handler(*this, e.message, handle, data);
     if (alive.expired())
         return;
     inHandler_ = false;

@@ -101,7 +101,9 @@ bool AppState::StoreComSetting(std::int32_t newWord)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
     const QByteArray text = QByteArray::number(newWord);
-    if (f.write(text) != text.size()) {
+    // Qt reports a short write (disc full, file size limit) as success, so the
+    // size that reached the disc is checked before the rename.
+    if (f.write(text) != text.size() || !f.flush() || f.size() != text.size()) {
         f.cancelWriting();
         return false;
     }

@@ -1,0 +1,97 @@
+#include "core/port_directory.h"
+
+#include <QtTest>
+
+using namespace zu;
+
+class TestPortDirectory : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultAssignment_data()
+    {
+        QTest::addColumn<QStringList>("system");
+        QTest::addColumn<QStringList>("expected");   // COM1.. in order
+        QTest::newRow("nothing: sim is COM1") << QStringList{} << QStringList{"sim"};
+        QTest::newRow("uarts, then USB, then ACM, by number")
+            << QStringList{"ttyUSB1", "ttyACM0", "ttyS10", "ttyUSB0", "ttyS2"}
+            << QStringList{"/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0", "sim"};
+        QTest::newRow("other names last") << QStringList{"rfcomm0", "ttyUSB0"}
+                                          << QStringList{"/dev/ttyUSB0", "/dev/rfcomm0", "sim"};
+    }
+    void defaultAssignment()
+    {
+        QFETCH(QStringList, system);
+        QFETCH(QStringList, expected);
+        PortDirectory d;
+        d.assignDefaults(system);
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(d.device(n), n <= expected.size() ? expected[n - 1] : QString());
+        QVERIFY(!d.present(0));
+        QVERIFY(!d.present(13));
+    }
+
+    void twelvePortsLeaveNoRoomForTheSimulatedLine()
+    {
+        QStringList names;
+        for (int i = 0; i < 14; ++i)
+            names << QStringLiteral("ttyUSB%1").arg(i);
+        PortDirectory d;
+        d.assignDefaults(names);
+        QCOMPARE(d.device(12), QStringLiteral("/dev/ttyUSB11"));
+        for (int n = 1; n <= 12; ++n)
+            QVERIFY(d.device(n) != QLatin1String("sim"));
+    }
+
+    void mapFileOverridesSingleNumbers()
+    {
+        PortDirectory d;
+        d.assignDefaults({"ttyS0", "ttyUSB0"});
+        d.applyMapText("# my bench\n"
+                       "COM3=/dev/ttyUSB0\n"
+                       "  com4 = /dev/serial/by-id/usb-FTDI_FT232R-if00-port0  # the long cable\n"
+                       "COM5=sim\n"
+                       "COM2=\n",
+                       "ports.conf");
+        QCOMPARE(d.device(1), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(d.device(2), QString());   // left without a device
+        QCOMPARE(d.device(3), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(d.device(4), QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"));
+        QCOMPARE(d.device(5), QStringLiteral("sim"));
+        QVERIFY(d.problems().isEmpty());
+    }
+
+    void badLinesAreReportedAndSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("no equals") << QByteArray("COM3 /dev/ttyUSB0");
+        QTest::newRow("COM0") << QByteArray("COM0=/dev/ttyUSB0");
+        QTest::newRow("COM13") << QByteArray("COM13=/dev/ttyUSB0");
+        QTest::newRow("not a COM name") << QByteArray("PORT1=/dev/ttyUSB0");
+        QTest::newRow("relative device") << QByteArray("COM3=ttyUSB0");
+        QTest::newRow("binary junk") << QByteArray("\x01\xff=\xfe", 4);
+    }
+    void badLinesAreReportedAndSkipped()
+    {
+        QFETCH(QByteArray, line);
+        PortDirectory d;
+        d.assignDefaults({"ttyS0"});
+        const QByteArray text = "COM7=/dev/ttyACM3\n" + line + "\nCOM8=sim\n";
+        d.applyMapText(std::string_view(text.constData(), std::size_t(text.size())), "ports.conf");
+        QCOMPARE(d.problems().size(), 1);
+        QVERIFY2(d.problems()[0].startsWith("ports.conf:2:"), qPrintable(d.problems()[0]));
+        QCOMPARE(d.device(1), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(d.device(7), QStringLiteral("/dev/ttyACM3"));
+        QCOMPARE(d.device(8), QStringLiteral("sim"));
+    }
+
+    void mapFileFollowsXdgConfigHome()
+    {
+        qputenv("XDG_CONFIG_HOME", "/tmp/zu-config");
+        QCOMPARE(PortDirectory::mapFilePath(), QStringLiteral("/tmp/zu-config/zucomm/ports.conf"));
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(PortDirectory::mapFilePath().endsWith("/.config/zucomm/ports.conf"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortDirectory)
+#include "tst_port_directory.moc"
