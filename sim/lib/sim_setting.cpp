@@ -12,9 +12,6 @@ namespace {
 constexpr int kBauds[5] = {2400, 4800, 9600, 19200, 38400};
 
 bool runnable(const DeviceSetting& s) {
-    const int bits = s.line.bitsPerChar();
-    if (bits < 10 || bits > 11)
-        return false;
     return !(s.framing == Framing::Rtu && s.line.dataBits != 8);
 }
 

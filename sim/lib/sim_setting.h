@@ -25,8 +25,7 @@ inline DeviceSetting defaultSetting() {
 
 // The communication byte: bit 7 seven data bits, bits 4-6 baud code
 // (2400..38400), bits 2-3 parity (none, even, odd), bit 1 RTU, bit 0 one stop
-// bit. Combinations a controller cannot run (RTU with seven data bits, a
-// character of more than 11 bits or fewer than 9) are refused.
+// bit. RTU with seven data bits, which a controller cannot run, is refused.
 std::optional<DeviceSetting> decodeCommByte(std::uint8_t byte);
 std::uint8_t encodeCommByte(const DeviceSetting& s);
 
