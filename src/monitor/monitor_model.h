@@ -19,7 +19,7 @@ struct DeviceSlot {
     std::uint16_t address = 1;
     bool connected = false;
     bool identifyRequest = false;
-    std::uint8_t Family = FamilyUnknown;   // 'A', 'B', 'C' or FamilyUnknown
+    std::uint8_t Family = FamilyUnknown; // 'A', 'B', 'C' or FamilyUnknown
     std::uint32_t execCount = 0;
     std::uint32_t errorCount = 0;
 
@@ -84,31 +84,73 @@ struct EngineRequests {
 };
 
 struct MonitorModel {
-    std::array<DeviceSlot, SlotCount> slots{};
+    std::array<DeviceSlot, SlotCount> deviceSlots{};
     std::uint8_t SelectedSlot = NoSlot;
     // Scheduler position, owned by the engine. The family-A adjustment read-back
     // moves it on to kind 21 itself, as that family has no second adjust block.
     int RequestKind = 0;
     std::uint8_t RequestSlot = 0;
     EngineRequests req;
+    // The PV RECORD view of the trend chart is on (the decision point then
+    // does not show the parameter panel).
+    bool PvRecordView = false;
 
-    DeviceSlot* selected() { return SelectedSlot < SlotCount ? &slots[SelectedSlot] : nullptr; }
-    const DeviceSlot* selected() const
-    {
-        return SelectedSlot < SlotCount ? &slots[SelectedSlot] : nullptr;
+    DeviceSlot* selected() {
+        return SelectedSlot < SlotCount ? &deviceSlots[SelectedSlot] : nullptr;
+    }
+    const DeviceSlot* selected() const {
+        return SelectedSlot < SlotCount ? &deviceSlots[SelectedSlot] : nullptr;
     }
 };
 
 // The parameter-panel half of the monitor as the engine calls it. Replies of
 // kinds 10..14 and 20, 21 carry up to 8 register values in register order.
 class ParameterPanelHooks {
-public:
+  public:
     virtual ~ParameterPanelHooks() = default;
     virtual void ApplyFamilyLayout(std::uint8_t family) = 0;
     virtual void ShowParameterReply(int kind, const std::uint16_t* values, int count) = 0;
     virtual void ApplyParameterLayout() = 0;
     virtual void ApplyAccessState() = 0;
     virtual void ShowAdjustControls(bool visible) = 0;
+};
+
+// The image transfers as the engine calls them at fixed points of its turn.
+class TransferHooks {
+  public:
+    virtual ~TransferHooks() = default;
+    // At the start of a turn while DownloadActive / RampSoakWriteActive: queue
+    // one write (or the unlock) through the write queue of EngineRequests.
+    virtual void PrepareDownloadWrite() = 0;
+    virtual void PrepareRampSoakWrite() = 0;
+    // A sound bulk-read reply: the word's high byte is the index, the low byte
+    // the value; BulkReadActive or RampSoakReadActive tells which image.
+    virtual void StoreImageByte(std::uint8_t index, std::uint8_t value) = 0;
+    // A good write echo during a download (or a broadcast step's time-out),
+    // and during the ramp/soak write.
+    virtual void CountDownloadStep() = 0;
+    virtual void CountRampSoakWriteStep() = 0;
+    // The window is shown again: the parameter image's family byte and the
+    // open-file flag are cleared.
+    virtual void ClearImageState() = 0;
+};
+
+// Family-C security display, after the security word 0x4751 of a slot was
+// decoded (kind 1 at identification, kind 7 in every status cycle).
+class SecurityHooks {
+  public:
+    virtual ~SecurityHooks() = default;
+    virtual void SecurityWordRead(std::uint8_t slot, int kind) = 0;
+};
+
+// Trend-chart sampling state the engine resets.
+class TrendHooks {
+  public:
+    virtual ~TrendHooks() = default;
+    // A slot connected or its address changed: its ring starts again.
+    virtual void ClearSlotSampling(int slot) = 0;
+    // The window is shown: all chart state cleared.
+    virtual void ClearTrend() = 0;
 };
 
 } // namespace zu

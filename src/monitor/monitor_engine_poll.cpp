@@ -1,0 +1,600 @@
+// The request cycle of the monitor engine: choosing and sending the next
+// frame, receiving and checking its reply, failure handling and the scheduler.
+#include "core/app_state.h"
+#include "core/codec.h"
+#include "core/texts.h"
+#include "monitor/monitor_engine.h"
+#include "monitor/poll_table.h"
+
+namespace zu {
+
+namespace {
+
+// RTU frames to two or more devices are spaced by more than 20 ms.
+constexpr int RtuSpacingMs = 21;
+// Bound of the turns the chooser may skip before something goes out.
+constexpr int MaxSkippedTurns = 64;
+constexpr std::uint16_t RampSoakReadRegister = 0x474D;
+
+} // namespace
+
+// ------------------------------------------------------------------ sending
+
+void MonitorEngine::chooseAndSend() {
+    if (closed_ || halted_)
+        return;
+    for (int turn = 0; turn < MaxSkippedTurns; ++turn) {
+        if (connectedCount_ == 0) {
+            view_.resetFrontPanel();
+            closePort();
+            return;
+        }
+        if (!port_.Open())
+            return;
+        EngineRequests& q = model_.req;
+        DeviceSlot* sel = model_.selected();
+        if (sel && !sel->connected)
+            sel = nullptr;
+        const int selected = sel ? model_.SelectedSlot : -1;
+        requestAddress_ = sel ? sel->address : 0;
+        if (sel) {
+            if (q.DownloadActive) {
+                if (transfers_)
+                    transfers_->PrepareDownloadWrite();
+            } else if (q.RampSoakWriteActive) {
+                if (transfers_)
+                    transfers_->PrepareRampSoakWrite();
+            }
+            if (q.UnlockPending) {
+                sendRequest(0x06, sel->Family == 'A' ? 0x471B : 0x472A, UnlockWord,
+                            model_.RequestKind, selected, false);
+                return;
+            }
+            if (q.WritePending) {
+                sendRequest(0x06, q.PendingRegister, q.PendingValue, model_.RequestKind, selected,
+                            false);
+                q.Unlocked = false;
+                return;
+            }
+            if (q.BulkReadStart || q.BulkReadActive) {
+                q.BulkReadActive = true;
+                q.BulkReadStart = false;
+                sendRequest(0x03, q.BulkReadRegister, 1, model_.RequestKind, selected, true);
+                return;
+            }
+            if (q.RampSoakReadStart || q.RampSoakReadActive) {
+                q.RampSoakReadActive = true;
+                q.RampSoakReadStart = false;
+                sendRequest(0x03, RampSoakReadRegister, 1, model_.RequestKind, selected, true);
+                return;
+            }
+        }
+        const int kind = model_.RequestKind;
+        const int slot = kind < 10 ? model_.RequestSlot : selected;
+        if (slot >= 0 && slot < SlotCount && model_.deviceSlots[slot].connected) {
+            if (const auto read = PollRequestOf(kind, model_.deviceSlots[slot])) {
+                requestAddress_ = model_.deviceSlots[slot].address;
+                sendRequest(read->function, read->reg, read->count, kind, slot, false);
+                return;
+            }
+        } else if (kind >= 10) {
+            // The parameter read-back lost its device: back to the status cycle.
+            model_.RequestKind = 2;
+            model_.RequestSlot = 0;
+        }
+        // A device of unknown family gets no status or parameter frame: skip
+        // its turn. It is identified again once per cycle (decision point), so
+        // it neither stalls the engine nor holds up the other slots.
+        advanceScheduler();
+    }
+    // Only slots of unknown family, and nothing queued: identify them again.
+    for (DeviceSlot& s : model_.deviceSlots)
+        if (s.connected)
+            s.identifyRequest = true;
+    for (int i = 0; i < SlotCount; ++i) {
+        if (model_.deviceSlots[i].connected) {
+            model_.deviceSlots[i].identifyRequest = false;
+            model_.RequestSlot = std::uint8_t(i);
+            model_.RequestKind = 0;
+            requestAddress_ = model_.deviceSlots[i].address;
+            sendRequest(0x67, 0x0012, 3, 0, i, false);
+            return;
+        }
+    }
+}
+
+void MonitorEngine::sendRequest(int function, int reg, int operand, int kind, int slot, bool bulk) {
+    const EngineRequests& q = model_.req;
+    const bool rtu = app_.RtuMode;
+    SentRequest rq;
+    rq.rtu = rtu;
+    rq.address = q.BroadcastMode ? 0 : requestAddress_;
+    rq.function = function;
+    rq.reg = reg & 0xFFFF;
+    rq.operand = operand & 0xFFFF;
+    rq.frame = codec::BuildRequest(rtu, rq.address, function, rq.reg, rq.operand);
+    if (!rtu) {
+        timeoutTicks_ = q.BroadcastMode ? 5 : (q.UnlockPending || q.WritePending) ? 50 : 18;
+    } else {
+        timeoutTicks_ = app_.ComBaud >= 38400 ? 1 : app_.ComBaud >= 9600 ? 2 : 3;
+        rtuMinimumLength_ = (function == 0x03 || function == 0x67)   ? 2 * (operand & 0xFF) + 5
+                            : (function == 0x06 || function == 0x68) ? 8
+                                                                     : 3;
+    }
+    inFlight_ = InFlight{std::move(rq), kind, slot, bulk, false};
+    if (slot >= 0 && slot < SlotCount) {
+        ++model_.deviceSlots[slot].execCount;
+        view_.setExecCount(slot, model_.deviceSlots[slot].execCount);
+    }
+    if (rtu && connectedCount_ >= 2) {
+        spacingTimer_ = app_.clock().callAfter(RtuSpacingMs, [this] {
+            spacingTimer_ = 0;
+            putFrame();
+        });
+        return;
+    }
+    putFrame();
+}
+
+void MonitorEngine::putFrame() {
+    if (closed_)
+        return;
+    if (connectedCount_ == 0) {
+        chooseAndSend(); // releases the port
+        return;
+    }
+    if (!port_.Open())
+        return;
+    receiveBuffer_.fill(0);
+    receiveCount_ = 0;
+    receiveOverflow_ = false;
+    rtuGrace_ = false;
+    rtuExpectedLength_ = 250;
+    armTimer();
+    const auto& frame = inFlight_.request.frame;
+    // A refused block (line broken) ends in OnLineLost or in the time-out.
+    port_.PutBlock(frame.data(), std::uint16_t(frame.size()));
+    awaitingReply_ = true;
+}
+
+void MonitorEngine::armTimer() {
+    armedAtMs_ = app_.clock().nowMs();
+    port_.SetTimerTrigger(timerHandle_, timeoutTicks_, true);
+}
+
+// ---------------------------------------------------------------- receiving
+
+void MonitorEngine::onTrigger(std::uint16_t message, std::uint16_t handle, std::uint16_t data) {
+    if (message == MsgDataAvailable)
+        onData(data);
+    else if (message == MsgTimerExpired && handle == timerHandle_)
+        onTimeout();
+}
+
+void MonitorEngine::onData(int count) {
+    // Nobody answers a broadcast, and nothing is expected while no frame is
+    // out: such bytes (a late reply, noise) are taken and dropped.
+    if (!awaitingReply_ || inFlight_.request.address == 0 || receiveOverflow_) {
+        for (int i = 0; i < count; ++i)
+            port_.GetChar();
+        return;
+    }
+    timeoutCount_ = 0;
+    port_.SetTimerTrigger(timerHandle_, 0, false);
+    bool lastWasLf = false;
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t b = port_.GetChar();
+        lastWasLf = b == '\n';
+        if (receiveOverflow_)
+            continue;
+        if (receiveCount_ == ReceiveBufferSize) {
+            receiveOverflow_ = true;
+            continue;
+        }
+        receiveBuffer_[receiveCount_++] = b;
+        if (app_.RtuMode)
+            rtuExpectedLength_ =
+                codec::PredictRtuLength(rtuExpectedLength_, receiveCount_, receiveBuffer_.data());
+    }
+    if (receiveOverflow_) {
+        // A runaway reply: the time-out armed now ends it, however long the
+        // bytes keep coming.
+        armTimer();
+        return;
+    }
+    const bool complete = app_.RtuMode ? receiveCount_ == rtuExpectedLength_ : lastWasLf;
+    if (complete)
+        frameComplete();
+    else
+        armTimer();
+}
+
+void MonitorEngine::onTimeout() {
+    if (!awaitingReply_)
+        return;
+    // An expiry that belongs to an earlier arming is not this frame's time-out.
+    if (app_.clock().nowMs() - armedAtMs_ < std::int64_t(timeoutTicks_) * TimerTickMs)
+        return;
+    port_.SetTimerTrigger(timerHandle_, 0, false);
+    awaitingReply_ = false;
+    if (closeRequested_) {
+        view_.closeWindow();
+        FormClose();
+        return;
+    }
+    if (inFlight_.stale || connectedCount_ == 0) {
+        inFlight_.stale = false;
+        chooseAndSend();
+        return;
+    }
+    if (app_.RtuMode && receiveCount_ > 0) {
+        if (receiveCount_ < rtuMinimumLength_ && !rtuGrace_ && !receiveOverflow_) {
+            // Shorter than asked for: an exception reply, or the rest is on its
+            // way. One more time-out, and what has come by then is parsed.
+            rtuGrace_ = true;
+            awaitingReply_ = true;
+            armTimer();
+            return;
+        }
+        rtuGrace_ = false;
+        parse();
+        return;
+    }
+    if (receiveOverflow_) {
+        parse();
+        return;
+    }
+    if (model_.req.BroadcastMode && inFlight_.request.address == 0) {
+        if (transfers_)
+            transfers_->CountDownloadStep();
+        chooseAndSend();
+        return;
+    }
+    receiveBuffer_.fill(0);
+    receiveCount_ = 0;
+    errorState_ = ErrTimeout;
+    failureHandling(0, 0, nullptr);
+    chooseAndSend();
+}
+
+void MonitorEngine::frameComplete() {
+    awaitingReply_ = false;
+    if (closeRequested_) {
+        view_.closeWindow();
+        FormClose();
+        return;
+    }
+    if (inFlight_.stale || connectedCount_ == 0) {
+        inFlight_.stale = false;
+        chooseAndSend();
+        return;
+    }
+    parse();
+}
+
+// ------------------------------------------------------------------ parsing
+
+void MonitorEngine::parse() {
+    const CheckedReply r =
+        CheckReply(inFlight_.request, receiveBuffer_.data(), receiveCount_, receiveOverflow_);
+    errorState_ = r.errorState;
+    switch (r.kind) {
+    case ReplyKind::Bad:
+        failureHandling(r.function, 0, nullptr);
+        break;
+    case ReplyKind::ForeignAddress:
+        handleForeignAddress(r.address);
+        return;
+    case ReplyKind::Read:
+        handleRead(r);
+        break;
+    case ReplyKind::Identify77:
+        identifiedAsFamilyA();
+        break;
+    case ReplyKind::Exception:
+        if (inFlight_.kind == 0 && r.function == 0xE7 && !inFlight_.bulk &&
+            inFlight_.request.function == 0x67) {
+            errorState_ = ErrNone;
+            identifiedAsFamilyA();
+        } else {
+            failureHandling(r.function, r.exceptionCode, nullptr);
+        }
+        break;
+    case ReplyKind::WriteEcho:
+        handleWriteReply(r);
+        break;
+    }
+    chooseAndSend();
+}
+
+void MonitorEngine::identifiedAsFamilyA() {
+    const int slot = inFlight_.slot;
+    if (slot >= 0 && slot < SlotCount) {
+        model_.deviceSlots[slot].Family = 'A';
+        if (slot == model_.SelectedSlot)
+            applyFamilyLayout();
+    }
+    advanceScheduler();
+    failureHandling(0, 0, nullptr);
+}
+
+void MonitorEngine::handleForeignAddress(int address) {
+    // A sound reply from the address of one of our slots is a late answer to
+    // an earlier request: an error, and the request goes out again.
+    for (const DeviceSlot& s : model_.deviceSlots) {
+        if (s.address == address) {
+            errorState_ = ErrFormat;
+            failureHandling(0, 0, text::AddressNotCorrect);
+            chooseAndSend();
+            return;
+        }
+    }
+    // Any other device answering means the line is not what the slots say:
+    // polling halts until the user connects again.
+    halted_ = true;
+    view_.setErrMessageText(text::AddressNotCorrect);
+    view_.setErrMessageColour(Colour::Red);
+}
+
+void MonitorEngine::handleRead(const CheckedReply& r) {
+    if (inFlight_.bulk) {
+        // One image byte: the scheduler stays where the status poll stood.
+        if (transfers_)
+            transfers_->StoreImageByte(std::uint8_t(r.words[0] >> 8), std::uint8_t(r.words[0]));
+        failureHandling(0, 0, nullptr);
+        return;
+    }
+    registerValues_ = r.words;
+    const int slot = inFlight_.slot;
+    const int kind = inFlight_.kind;
+    if (kind == 0) {
+        if (slot >= 0 && slot < SlotCount) {
+            const int offset = r.words[1] & 0xFF;
+            model_.deviceSlots[slot].Family =
+                (r.words[0] == 2 && offset <= 2) ? std::uint8_t('A' + offset) : FamilyUnknown;
+            if (slot == model_.SelectedSlot)
+                applyFamilyLayout();
+        }
+    } else if (kind < 10) {
+        status_.Decode(kind, slot, registerValues_.data(), r.wordCount);
+    } else if (panel_ && slot == model_.SelectedSlot) {
+        panel_->ShowParameterReply(kind, registerValues_.data(), r.wordCount);
+    }
+    advanceScheduler();
+    failureHandling(0, 0, nullptr);
+}
+
+void MonitorEngine::handleWriteReply(const CheckedReply& r) {
+    EngineRequests& q = model_.req;
+    const DeviceSlot* sel = model_.selected();
+    if (sel && sel->Family == 'C' && q.LockCommandPending) {
+        // The answer to a security write, whatever it holds.
+        q.LockCommandPending = false;
+        q.WritePending = false;
+        q.ReidentifySelected = true;
+        advanceScheduler();
+        q.ParameterRefresh = true;
+        errorState_ = ErrNone;
+    } else if (!r.echoMatches) {
+        errorState_ = ErrWriteCompare;
+        q.WritePending = false;
+        q.UnlockPending = false;
+        q.ParameterRefresh = true;
+    } else if (q.UnlockPending) {
+        q.UnlockPending = false;
+        q.Unlocked = true;
+    } else if (q.WritePending) {
+        if (q.DownloadActive) {
+            if (transfers_)
+                transfers_->CountDownloadStep();
+        } else if (q.RampSoakWriteActive) {
+            if (transfers_)
+                transfers_->CountRampSoakWriteStep();
+        } else {
+            q.ParameterRefresh = true;
+        }
+        q.WritePending = false;
+    }
+    failureHandling(r.function, 0, nullptr);
+}
+
+// --------------------------------------------------------- failure handling
+
+void MonitorEngine::failureHandling(int function, int exceptionCode, const char* text) {
+    const int charged = inFlight_.slot;
+    const bool valid = charged >= 0 && charged < SlotCount;
+    const bool connected = valid && model_.deviceSlots[charged].connected;
+    if (errorState_ == ErrNone) {
+        timeoutCount_ = readErrorCount_ = writeErrorCount_ = 0;
+        if (connected)
+            view_.colourStatusLamp(charged, Colour::Green);
+        return;
+    }
+    if (valid)
+        ++model_.deviceSlots[charged].errorCount;
+    for (int i = 0; i < SlotCount; ++i)
+        view_.setErrCount(i, model_.deviceSlots[i].errorCount);
+    if (connected) {
+        view_.setErrMessageColour(Colour::Red);
+        view_.colourStatusLamp(charged, Colour::Red);
+    }
+    EngineRequests& q = model_.req;
+    switch (errorState_) {
+    case ErrFormat:
+        showError(text ? text : zu::text::RcvFormatError);
+        break;
+    case ErrChecksum:
+        showError(zu::text::ChecksumError);
+        break;
+    case ErrWriteCompare:
+        showError(zu::text::WriteCompareFail);
+        break;
+    case ErrFunction:
+        if (function == 0x83 || function == 0xE7 || function == 0xE8) {
+            const bool write = function == 0xE8;
+            ++(write ? writeErrorCount_ : readErrorCount_);
+            showError(std::string(write ? zu::text::WriteErrorPrefix : zu::text::ReadErrorPrefix) +
+                      codec::ExceptionMessage(exceptionCode));
+            if (readErrorCount_ > 3 || writeErrorCount_ > 3) {
+                q.UnlockPending = q.WritePending = false;
+                q.BulkReadStart = q.BulkReadActive = false;
+                q.DownloadActive = q.BroadcastMode = false;
+                if (charged == model_.SelectedSlot)
+                    q.ParameterRefresh = true;
+                readErrorCount_ = writeErrorCount_ = 0;
+                advanceScheduler();
+            }
+        } else {
+            showError(zu::text::UnknowCommand);
+        }
+        break;
+    case ErrTimeout:
+        showError(zu::text::TimeoutError);
+        if (++timeoutCount_ > 3) {
+            timeoutCount_ = 0;
+            if (connected)
+                disconnectSlot(charged);
+            advanceScheduler();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void MonitorEngine::showError(const std::string& text) {
+    view_.setErrMessageText(text);
+}
+
+// ---------------------------------------------------------------- scheduler
+
+void MonitorEngine::advanceScheduler() {
+    auto connected = [this](int i) {
+        return i >= 0 && i < SlotCount && model_.deviceSlots[i].connected;
+    };
+    EngineRequests& q = model_.req;
+    int& kind = model_.RequestKind;
+    std::uint8_t& slot = model_.RequestSlot;
+    if (connectedCount_ == 0)
+        return;
+    if (q.ReidentifySelected && connected(model_.SelectedSlot)) {
+        q.ReidentifySelected = false;
+        slot = model_.SelectedSlot;
+        model_.deviceSlots[slot].identifyRequest = true;
+        kind = 0;
+    } else {
+        q.ReidentifySelected = false;
+        if (kind <= 8) {
+            if (kind == 0) {
+                kind = 1;
+            } else if (kind == 1) {
+                kind = 2;
+                slot = 0;
+            } else {
+                ++slot;
+            }
+            for (;;) {
+                if (kind == 8) {
+                    while (slot < SlotCount &&
+                           !(connected(slot) && model_.deviceSlots[slot].ProgramRunning != 0))
+                        ++slot;
+                    if (slot >= SlotCount) {
+                        kind = 9;
+                        slot = 0;
+                    }
+                    break;
+                }
+                if (slot >= SlotCount) {
+                    ++kind;
+                    slot = 0;
+                    continue;
+                }
+                if (connected(slot))
+                    break;
+                ++slot;
+            }
+            if (kind == 9)
+                decisionPoint();
+        } else {
+            const int sel = model_.SelectedSlot;
+            if (kind == 14) {
+                if (q.HiddenMode) {
+                    kind = 20;
+                    if (!q.Unlocked)
+                        q.UnlockPending = true;
+                    if (connected(sel))
+                        view_.colourStatusLamp(sel, Colour::Blue);
+                } else {
+                    if (q.AdjustControlsShown) {
+                        if (panel_)
+                            panel_->ShowAdjustControls(false);
+                        q.AdjustControlsShown = false;
+                    }
+                    if (connected(sel))
+                        view_.colourStatusLamp(sel, Colour::Green);
+                    kind = 2;
+                    slot = 0;
+                }
+            } else if (kind == 21 || (kind > 14 && kind < 20) || kind > 21) {
+                if (kind == 21 && connected(sel))
+                    view_.colourStatusLamp(sel, Colour::Green);
+                kind = 2;
+                slot = 0;
+            } else {
+                ++kind;
+            }
+        }
+    }
+    // The first connected slot from RequestSlot on; with none above it the
+    // cycle starts again at the first connected slot.
+    while (slot < SlotCount && !connected(slot))
+        ++slot;
+    if (slot >= SlotCount) {
+        slot = 0;
+        kind = 2;
+        while (slot < SlotCount && !connected(slot))
+            ++slot;
+        if (slot >= SlotCount) {
+            connectedCount_ = 0;
+            slot = 0;
+            return;
+        }
+    }
+    if (model_.deviceSlots[slot].identifyRequest) {
+        kind = 0;
+        model_.deviceSlots[slot].identifyRequest = false;
+        if (slot == model_.SelectedSlot)
+            q.ParameterRefresh = true;
+    }
+}
+
+void MonitorEngine::decisionPoint() {
+    EngineRequests& q = model_.req;
+    for (DeviceSlot& s : model_.deviceSlots)
+        if (s.connected && s.Family == FamilyUnknown)
+            s.identifyRequest = true;
+    DeviceSlot* sel = model_.selected();
+    if (sel && !sel->connected)
+        sel = nullptr;
+    if (sel && sel->cLocked()) {
+        q.ParameterRefresh = false;
+        model_.RequestKind = 2;
+        if (panel_) {
+            panel_->ApplyParameterLayout();
+            panel_->ApplyAccessState();
+        }
+        if (!q.ParameterPanelShown && !model_.PvRecordView) {
+            view_.showParameterPanel(true);
+            q.ParameterPanelShown = true;
+        }
+    } else if (sel && q.ParameterRefresh && sel->Family != FamilyUnknown) {
+        model_.RequestSlot = model_.SelectedSlot;
+        q.ParameterRefresh = false;
+        model_.RequestKind = 10;
+        view_.colourStatusLamp(model_.SelectedSlot, Colour::Yellow);
+    } else {
+        model_.RequestKind = 2;
+    }
+}
+
+} // namespace zu
