@@ -121,7 +121,7 @@ void Bus::onFrame(Node& node, const ParseEvent& event) {
         frame.resize(std::max<std::size_t>(1, frame.size() / 2));
     if (noise)
         frame.insert(frame.begin(), {0x00, 0xFF, 0x5A});
-    const std::int64_t startUs = std::max(event.endUs, nowUs()) + delayUs;
+    const std::int64_t startUs = event.endUs + delayUs;
     const std::int64_t endUs = startUs + (wireTime_ ? wireTimeUs(setting.line, frame.size()) : 0);
     ++d.counters.replies;
     Device* dp = &d;

@@ -77,11 +77,12 @@ bool SimulatedLine::write(const QByteArray& bytes) {
     const std::int64_t start = std::max(nowUs(), txFreeUs_);
     const LineSettings line = txSettings_;
     const std::int64_t n = bytes.size();
-    const std::int64_t firstEnd = start + wireTimeUs(line, 1);
     txFreeUs_ = start + wireTimeUs(line, n);
     bytesSent_ += n;
     std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
     const std::int64_t perByte = charTimeUs(line);
+    // Counted back from the exact end of the last byte, which ends the frame.
+    const std::int64_t firstEnd = txFreeUs_ - (n - 1) * perByte;
     at(txFreeUs_, [this, data = std::move(data), line, firstEnd, perByte] {
         bus_->receive(data, line, firstEnd, perByte);
     });
