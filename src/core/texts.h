@@ -54,6 +54,25 @@ inline constexpr char SaveParametersDone[] = " save parameters to file done";
 inline constexpr char ParametersLoaded[] = " parameters successful load";
 inline constexpr char FailToSaveFile[] = "Fail to save file";
 
+// Monitor status line: what became of a parameter change (%1.. are filled in)
+inline constexpr char NoticeWriting[] = "Writing %1 = %2";
+inline constexpr char NoticeReplaces[] = "Writing %1 = %2 (replaces the unsent change of %3)";
+inline constexpr char NoticeCommand[] = "Sending %1";
+inline constexpr char NoticeWriteDisabled[] =
+    "%1 not sent: communication write is disabled on the device";
+inline constexpr char NoticeUnlockOnly[] =
+    "%1 not sent: communication write is disabled on the device (only the unlock was sent)";
+inline constexpr char NoticeNotANumber[] = "%1 not sent: \"%2\" is not a number";
+inline constexpr char NoticeOutOfRange[] = "%1 not sent: %2 does not fit in a register";
+inline constexpr char NoticeNoSuchParameter[] = "%1 not sent: this device has no such parameter";
+inline constexpr char NoticeNoItem[] = "%1 not sent: no item chosen";
+inline constexpr char NoticeNoDevice[] = "Not sent: no device identified";
+inline constexpr char NoticeTransferRunning[] = "%1 not sent: a transfer is running, try again after it";
+inline constexpr char NoticeSecurityBusy[] = "%1 not sent: a security change is in progress";
+inline constexpr char NoticeDisplayDecimals[] = "Decimals shown: %1 (a display setting, nothing sent)";
+inline constexpr char NoticeEchoMismatch[] =
+    "Not written: the device did not echo the write (it refused or changed the value)";
+
 // Recorder
 inline constexpr char Start[] = "START";
 inline constexpr char Stop[] = "Stop";

@@ -174,8 +174,10 @@ const Register kRegisters[] = {
     ROW(0x4727, FamBC, R | W, E::Index, false, Kinds(6), "AT", "", &AT, "auto-tuning"),
     ROW(0x4728, FamB, R, E::Bits, false, Kinds(4, 6), "", "", nullptr, "status lamps"),
     ROW(0x4728, FamC, R, E::Bits, false, Kinds(2, 4, 6), "", "", nullptr, "status lamps"),
-    ROW(0x4729, FamBC, R, E::Bits, false, Kinds(4, 6), "", "", nullptr,
-        "status flags; bit 0 clear asks for a parameter read-back (B)"),
+    ROW(0x4729, FamB, R, E::Bits, false, Kinds(4, 6), "", "", nullptr,
+        "status flags; bit 0 clear asks for a parameter read-back"),
+    // family C's kind 6 stops one word short of the flags
+    ROW(0x4729, FamC, R, E::Bits, false, Kinds(4), "", "", nullptr, "status flags"),
     ROW(0x472A, FamBC, R | C, E::Raw, false, Kinds(4), "", "", nullptr,
         "firmware version (high byte major, low byte minor); unlock register"),
     ROW(0x472B, FamBC, R, E::Integer, false, Kinds(4), "", "", nullptr,
