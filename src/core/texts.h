@@ -121,4 +121,41 @@ inline constexpr char ProgEnd[] = "Prog End";
 inline constexpr char StepCount[] = "Step Count";
 inline constexpr char Hour[] = "Hour";
 
+// Monitor window: captions of its menus and controls, and the codes of its
+// password box
+inline constexpr char MonitorCaption[] = "Monitor";
+inline constexpr char MenuFile[] = "FILE";
+inline constexpr char MenuOpen[] = "OPEN";
+inline constexpr char MenuSave[] = "SAVE";
+inline constexpr char MenuSaveAs[] = "SAVE AS";
+inline constexpr char MenuDevice[] = "DEVICE";
+inline constexpr char MenuParameters[] = "PARAMETERS";
+inline constexpr char MenuUpload[] = "UPLOAD";
+inline constexpr char MenuWriteSelected[] = "WRITE TO SELECTED DEVICE";
+inline constexpr char MenuWriteAll[] = "WRITE TO ALL CONNECTED DEVICE";
+inline constexpr char BroadcastHint[] = "Broadcast function";
+inline constexpr char MenuRampSoak[] = "RAMP SOAK PROGRAM";
+inline constexpr char MenuView[] = "VIEW";
+inline constexpr char MenuSetting[] = "SETTING";
+inline constexpr char MenuPvRecord[] = "PV RECORD";
+inline constexpr char MenuExit[] = "EXIT";
+inline constexpr char MenuOk[] = "OK";
+inline constexpr char AddressCaption[] = "Address";
+inline constexpr char PvCaption[] = " PV";
+inline constexpr char SvCaption[] = " SV";
+inline constexpr char UnitC[] = "C";
+inline constexpr char Alarm1[] = "Alarm 1";
+inline constexpr char Alarm2[] = "Alarm 2";
+inline constexpr char Alarm3[] = "Alarm 3";
+inline constexpr char Event1[] = "Event 1";
+inline constexpr char Event2[] = "Event 2";
+inline constexpr char CtDesign[] = "CT = 0 A";
+inline constexpr char CtReset[] = "CT = 0A";
+inline constexpr char NoErrorStart[] = "NO Error !!!";
+inline constexpr char ClearCounts[] = "Clr";
+inline constexpr char PasswordCaption[] = "Password";
+inline constexpr char HiddenModeCode[] = "XQT";
+inline constexpr char ProbeIn[] = "probe in";
+inline constexpr char ProbeOut[] = "probe out";
+
 } // namespace zu::text
