@@ -21,7 +21,11 @@ constexpr std::uint16_t RampSoakReadRegister = 0x474D;
 // ------------------------------------------------------------------ sending
 
 void MonitorEngine::chooseAndSend() {
-    if (closed_ || halted_)
+    if (closed_)
+        return;
+    if (connectedCount_ == 0)
+        halted_ = false; // the user ended the halt by disconnecting every slot
+    if (halted_)
         return;
     for (int turn = 0; turn < MaxSkippedTurns; ++turn) {
         if (connectedCount_ == 0) {

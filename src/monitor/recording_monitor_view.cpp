@@ -43,15 +43,15 @@ void RecordingMonitorView::showSlotConnected(int slot, bool connected) {
     note("connected " + std::to_string(slot) + (connected ? " 1" : " 0"));
     if (!valid(slot))
         return;
-    slots[slot].connected = connected;
-    slots[slot].lamp = connected ? Colour::Green : Colour::Grey;
+    column[slot].connected = connected;
+    column[slot].lamp = connected ? Colour::Green : Colour::Grey;
 }
 
 void RecordingMonitorView::resetSlot(int slot) {
     note("reset " + std::to_string(slot));
     if (!valid(slot))
         return;
-    Slot& s = slots[slot];
+    Slot& s = column[slot];
     const std::uint32_t exec = s.execCount, err = s.errCount;
     s = Slot{};
     s.execCount = exec;
@@ -62,57 +62,57 @@ void RecordingMonitorView::highlightSelection(int slot, bool on) {
     note("highlight " + std::to_string(slot) + (on ? " 1" : " 0"));
     if (!valid(slot))
         return;
-    slots[slot].highlighted = on;
-    slots[slot].lamp = Colour::Green;
+    column[slot].highlighted = on;
+    column[slot].lamp = Colour::Green;
 }
 
 void RecordingMonitorView::colourStatusLamp(int slot, Colour colour) {
     note("lamp " + std::to_string(slot) + " " + ColourName(colour));
     if (valid(slot))
-        slots[slot].lamp = colour;
+        column[slot].lamp = colour;
 }
 
 void RecordingMonitorView::setSlotPv(int slot, const std::string& text, int fontSize) {
     note("pv " + std::to_string(slot) + " " + text + " " + std::to_string(fontSize));
     if (!valid(slot))
         return;
-    slots[slot].pv = text;
-    slots[slot].pvFontSize = fontSize;
+    column[slot].pv = text;
+    column[slot].pvFontSize = fontSize;
 }
 
 void RecordingMonitorView::setSlotSv(int slot, const std::string& text) {
     note("sv " + std::to_string(slot) + " " + text);
     if (valid(slot))
-        slots[slot].sv = text;
+        column[slot].sv = text;
 }
 
 void RecordingMonitorView::setSlotOutputs(int slot, const OutputsShown& outputs) {
     note("outputs " + std::to_string(slot));
     if (valid(slot))
-        slots[slot].outputs = outputs;
+        column[slot].outputs = outputs;
 }
 
 void RecordingMonitorView::setSlotAlarmLamps(int slot, bool alarm1, bool alarm2, bool alarm3) {
     note("alarms " + std::to_string(slot) + " " + std::to_string(alarm1) + std::to_string(alarm2) +
          std::to_string(alarm3));
     if (valid(slot))
-        slots[slot].alarms = {alarm1, alarm2, alarm3};
+        column[slot].alarms = {alarm1, alarm2, alarm3};
 }
 
 void RecordingMonitorView::setSlotUnit(int slot, const std::string& unit) {
     note("unit " + std::to_string(slot) + " " + unit);
     if (valid(slot))
-        slots[slot].unit = unit;
+        column[slot].unit = unit;
 }
 
 void RecordingMonitorView::setExecCount(int slot, std::uint32_t count) {
     if (valid(slot))
-        slots[slot].execCount = count;
+        column[slot].execCount = count;
 }
 
 void RecordingMonitorView::setErrCount(int slot, std::uint32_t count) {
     if (valid(slot))
-        slots[slot].errCount = count;
+        column[slot].errCount = count;
 }
 
 void RecordingMonitorView::resetFrontPanel() {

@@ -26,7 +26,7 @@ class RecordingMonitorView : public MonitorView {
         std::uint32_t execCount = 0;
         std::uint32_t errCount = 0;
     };
-    std::array<Slot, 4> slots;
+    std::array<Slot, 4> column;
 
     FrontPanelLayout layout;
     PanelLeds leds;
