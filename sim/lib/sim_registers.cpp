@@ -46,7 +46,9 @@ std::vector<RegisterSpec> commonBC(bool familyC) {
         {0x471A, 0, RW, 0, 3},
         {0x471B, 20, RW, 1, 99},
         {0x471C, 20, RW, 1, 99},
-        {0x471D, 0, RWU, -999, 999},
+        // The PV offset takes writes without the unlock: the parameter download
+        // writes it so.
+        {0x471D, 0, RW, -999, 999},
         {0x471E, 0, RW, 0, 11},
         {0x471F, familyC ? 2 : 0, RW, 0, familyC ? 2 : 3},
         {0x4720, 1, RW, 0, 13},

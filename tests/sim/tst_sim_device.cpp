@@ -60,6 +60,8 @@ class TestSimDevice : public QObject {
     void parameterMemory();
     void familyAMemoryNeedsUnlock();
     void parameterMemoryWrite();
+    void downloadOfAnUploadIsAccepted_data();
+    void downloadOfAnUploadIsAccepted();
     void rampSoakMemoryFollowsProgramRegisters();
     void programRuns();
     void pvMovesTowardSv();
@@ -124,7 +126,7 @@ void TestSimDevice::unlockBeforeProtectedWrites_data() {
     QTest::addColumn<int>("unlock");
     QTest::addColumn<int>("reg");
     QTest::newRow("A PV offset") << 'A' << 0x471B << 0x4714;
-    QTest::newRow("B PV offset") << 'B' << 0x472A << 0x471D;
+    QTest::newRow("B RTD offset") << 'B' << 0x472A << 0x4732;
     QTest::newRow("C output type") << 'C' << 0x472A << 0x4730;
 }
 
@@ -237,6 +239,106 @@ void TestSimDevice::parameterMemoryWrite() {
     Device c('C', 1, clock);
     QVERIFY(writes(c, 0x472A, kUnlockWord));
     QCOMPARE(refusal(ask(c, 6, 0x474C, 0x7C11)), int(exc::IllegalAddress));
+}
+
+void TestSimDevice::downloadOfAnUploadIsAccepted_data() {
+    QTest::addColumn<char>("family");
+    QTest::newRow("A") << 'A';
+    QTest::newRow("B") << 'B';
+    QTest::newRow("C") << 'C';
+}
+
+void TestSimDevice::downloadOfAnUploadIsAccepted() {
+    // The image one controller gives, written back register by register in
+    // the order the program's download uses, is taken by another controller
+    // without a refusal, and leaves it with the same settings.
+    QFETCH(char, family);
+    zu::VirtualClock clock;
+    Device source(family, 1, clock), target(family, 2, clock);
+    const bool a = family == 'A';
+    QVERIFY(writes(source, 0x4701, 1500));
+    QVERIFY(writes(source, a ? 0x4708 : 0x470C, 123)); // Pb
+    QVERIFY(writes(source, a ? 0x4715 : 0x4720, 5));   // alarm 1 mode
+    QVERIFY(writes(source, a ? 0x4710 : 0x4718, 2));   // input
+    std::array<int, 256> m{};
+    for (int i = 0; i < 256; ++i)
+        m[std::size_t(i)] = source.memoryByte(i);
+    auto w = [&](int k) { return m[std::size_t(k)] << 8 | m[std::size_t(k + 1)]; };
+    std::vector<std::pair<int, int>> steps;
+    if (a) {
+        steps = {{0x470F, (m[10] & 0x0F) | 1},
+                 {0x4710, m[12]},
+                 {0x4711, m[13]},
+                 {0x4712, m[28]},
+                 {0x4713, m[30]},
+                 {0x470E, m[29]},
+                 {0x4715, m[14]},
+                 {0x4716, m[15]}};
+        for (int i = 0; i < 5; ++i)
+            steps.push_back({0x4701 + i, w(2 * i)});
+        for (int i = 0; i < 6; ++i)
+            steps.push_back({0x4706 + i, w(16 + 2 * i)});
+        steps.push_back({0x4731, m[11]});
+        steps.push_back({0x471A, m[10] & 1});
+    } else if (family == 'B') {
+        steps = {{0x4717, (m[12] & 0x7F) | 1},
+                 {0x4718, m[14]},
+                 {0x4719, m[15]},
+                 {0x471A, m[19]},
+                 {0x471B, m[48]},
+                 {0x471C, m[49]},
+                 {0x471D, w(56)},
+                 {0x471E, m[13]},
+                 {0x471F, m[51]},
+                 {0x4720, m[16]},
+                 {0x4721, m[17]},
+                 {0x4722, m[18]},
+                 {0x4701, w(24)},
+                 {0x4704, w(20)},
+                 {0x4705, w(22)}};
+        for (int i = 0; i < 6; ++i)
+            steps.push_back({0x4706 + i, w(2 * i)});
+        for (int i = 0; i < 5; ++i)
+            steps.push_back({0x470C + i, w(26 + 2 * i)});
+        steps.insert(steps.end(), {{0x4711, w(40)},
+                                   {0x4712, w(42)},
+                                   {0x4713, w(36)},
+                                   {0x4714, w(38)},
+                                   {0x1017, m[52]},
+                                   {0x4756, m[179]}});
+        for (int k = 0x7C; k <= 0x8F; ++k)
+            steps.insert(steps.end(),
+                         {{0x472A, kUnlockWord}, {0x474C, k << 8 | m[std::size_t(k)]}});
+        for (int k = 0xB4; k <= 0xDB; ++k)
+            steps.insert(steps.end(),
+                         {{0x472A, kUnlockWord}, {0x474C, k << 8 | m[std::size_t(k)]}});
+        steps.push_back({0x4726, m[12] & 1});
+    } else {
+        steps = {{0x4717, (m[12] & 0x7F) | 1},
+                 {0x4718, m[14]},
+                 {0x4719, m[15]},
+                 {0x471A, m[54]},
+                 {0x471B, m[48]},
+                 {0x471C, m[49]},
+                 {0x471F, m[55]},
+                 {0x4720, m[16]},
+                 {0x4721, m[17]},
+                 {0x4701, w(24)},
+                 {0x4704, w(20)},
+                 {0x4705, w(22)}};
+        for (int i = 0; i < 4; ++i)
+            steps.push_back({0x4706 + i, w(2 * i)});
+        for (int i = 0; i < 5; ++i)
+            steps.push_back({0x470C + i, w(26 + 2 * i)});
+        steps.insert(steps.end(),
+                     {{0x4711, w(40)}, {0x4712, w(42)}, {0x4713, w(36)}, {0x4714, w(38)}});
+    }
+    for (auto [reg, value] : steps)
+        QVERIFY2(writes(target, std::uint16_t(reg), std::uint16_t(value)),
+                 qPrintable(QString::number(reg, 16)));
+    QVERIFY(!target.takePendingChange());
+    for (int i = 0; i < 256; ++i)
+        QCOMPARE(int(target.memoryByte(i)), m[std::size_t(i)]);
 }
 
 void TestSimDevice::rampSoakMemoryFollowsProgramRegisters() {

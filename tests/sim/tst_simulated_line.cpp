@@ -1,6 +1,7 @@
 // The simulated line from the PC's side: the fixed frames byte for byte,
 // line settings that must match, wire time, the address and setting change,
 // broadcasts, auto-synchronisation, faults and the built-in line.
+#include "core/apd_com_port.h"
 #include "core/codec.h"
 #include "core/port_directory.h"
 #include "sim/lib/simulated_line.h"
@@ -90,6 +91,7 @@ class TestSimulatedLine : public QObject {
     void faultEveryNth();
     void unplug();
     void builtInLine();
+    void serialComponentOnBuiltInLine();
 };
 
 void TestSimulatedLine::fixedFrames_data() {
@@ -335,6 +337,36 @@ void TestSimulatedLine::builtInLine() {
     QString error;
     QVERIFY(!device->open(k7E1, &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestSimulatedLine::serialComponentOnBuiltInLine() {
+    // The program's serial component on COM1=sim, as the windows use it.
+    zu::VirtualClock clock;
+    StandardLineFactory factory(clock);
+    zu::PortDirectory ports;
+    ports.set(1, QStringLiteral("sim"));
+    zu::TApdComPort port(clock, factory, ports);
+    QByteArray rx;
+    int events = 0;
+    port.OnTrigger = [&](zu::TApdComPort& p, std::uint16_t msg, std::uint16_t, std::uint16_t n) {
+        if (msg != zu::MsgDataAvailable)
+            return;
+        ++events;
+        for (int i = 0; i < n; ++i)
+            rx += char(p.GetChar());
+    };
+    QVERIFY(port.setComNumber(1));
+    port.setBaud(9600);
+    port.setDataBits(7);
+    port.setParity(LineParity::Even);
+    port.setStopBits(1);
+    QVERIFY(port.setOpen(true));
+    QVERIFY(port.PutBlock(":030347000002B1\r\n", 17));
+    clock.advance(1000);
+    QCOMPARE(rx.size(), 19);
+    QVERIFY(validAscii(rx));
+    QVERIFY(events > 1); // the reply came in several chunks
+    QCOMPARE(rx.left(7), QByteArray(":030304"));
 }
 
 QTEST_GUILESS_MAIN(TestSimulatedLine)
