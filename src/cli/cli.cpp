@@ -1,0 +1,100 @@
+#include "cli/cli.h"
+
+#include "cli/command_setup.h"
+#include "cli/monitor_command.h"
+#include "cli/register_command.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#ifndef ZUCOMM_VERSION
+#define ZUCOMM_VERSION "unknown"
+#endif
+
+namespace zu::cli {
+
+namespace {
+
+QString TopHelp() {
+    return QStringLiteral(
+               "Usage: zucomm                      start the window\n"
+               "       zucomm SUBCOMMAND [options] work from a terminal, no display needed\n"
+               "\n"
+               "Subcommands:\n"
+               "  monitor  poll up to four controllers as the monitor window does and print one\n"
+               "           line per status cycle and controller, and errors as they happen\n"
+               "  read     read 1..8 holding registers of one controller (function 03)\n"
+               "  write    write one register of one controller (function 06), echo checked\n"
+               "\n"
+               "Every subcommand takes --port PORT and --line LINE:\n"
+               "  PORT  COM1..COM12 (the port directory: detected ports, then\n"
+               "        ~/.config/zucomm/ports.conf), a device path (/dev/ttyUSB0, /dev/pts/3,\n"
+               "        /dev/serial/by-id/...), or sim, the built-in simulated line with\n"
+               "        controllers of families A, B and C at addresses 1, 2 and 3\n"
+               "  LINE  baud,data bits,parity,stop bits,format, e.g. 9600,7,E,1,ASCII or\n"
+               "        19200,8,N,1,RTU; default: SETDT.$$$ in the current directory, else\n"
+               "        9600,7,E,1,ASCII\n"
+               "\n"
+               "'zucomm SUBCOMMAND --help' explains the options of each subcommand.\n"
+               "\n"
+               "Examples:\n"
+               "  zucomm monitor --port sim --address 1 --address 2 --address 3 --seconds 10\n"
+               "  zucomm read --port /dev/ttyUSB0 --line 19200,8,N,1,RTU --address 1 \\\n"
+               "              --register 0x4700 --count 4\n"
+               "  zucomm write --port COM3 --address 2 --register 0x4701 --value 1234\n"
+               "\n") +
+           ExitStatusHelp();
+}
+
+} // namespace
+
+bool IsCommandLine(int argc, char** argv) {
+    if (argc < 2 || !argv[1])
+        return false;
+    const char* a = argv[1];
+    return a[0] != '-' || std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0 ||
+           std::strcmp(a, "--version") == 0;
+}
+
+int run(const QStringList& args, QTextStream& out, QTextStream& err) {
+    const QString sub = args.value(1);
+    if (sub == QLatin1String("--help") || sub == QLatin1String("-h") ||
+        sub == QLatin1String("help")) {
+        out << TopHelp();
+        out.flush();
+        return ExitOk;
+    }
+    if (sub == QLatin1String("--version")) {
+        out << "zucomm " << ZUCOMM_VERSION << '\n';
+        out.flush();
+        return ExitOk;
+    }
+    // Each subcommand parses "zucomm <sub>" and the rest.
+    QStringList rest = args.mid(2);
+    rest.prepend(QStringLiteral("zucomm ") + sub);
+    if (sub == QLatin1String("read"))
+        return RunRead(rest, out, err);
+    if (sub == QLatin1String("write"))
+        return RunWrite(rest, out, err);
+    if (sub == QLatin1String("monitor"))
+        return RunMonitor(rest, out, err);
+    err << "zucomm: unknown subcommand \"" << sub
+        << "\"; the subcommands are monitor, read and write. Try 'zucomm --help'.\n";
+    err.flush();
+    return ExitUsage;
+}
+
+int run(int argc, char** argv) {
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zucomm"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return run(QCoreApplication::arguments(), out, err);
+}
+
+} // namespace zu::cli
