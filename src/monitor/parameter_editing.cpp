@@ -5,6 +5,8 @@
 #include "monitor/parameter_panel.h"
 #include "monitor/register_map.h"
 
+#include <QRegularExpression>
+
 namespace zu {
 
 namespace {
@@ -27,11 +29,14 @@ QString qs(const char* text) {
     return QString::fromUtf8(text);
 }
 
-bool hasDigit(const QString& text) {
+// A number as a technician writes it: an optional minus, digits, at most one
+// point. The parser alone would take "1.2.3" as 1.2 and "12.3x" as 12.3.
+bool isNumberText(const QString& text) {
+    static const QRegularExpression re(QStringLiteral("^ *-?[0-9]*(\\.[0-9]*)?$"));
+    bool digit = false;
     for (QChar c : text)
-        if (c >= u'0' && c <= u'9')
-            return true;
-    return false;
+        digit = digit || (c >= u'0' && c <= u'9');
+    return digit && re.match(text).hasMatch();
 }
 
 } // namespace
@@ -140,10 +145,10 @@ bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QStr
 
     const int decimals = box == "Coeff" ? 2 : 1;
     const QString typed = text.trimmed();
-    // An empty box or a lone sign or point is no number, though the parser
+    // An empty box or a lone sign is no number either, though the parser
     // would read it as 0.
     const long long parsed =
-        hasDigit(typed) ? codec::ParseScaled(text.toStdString(), decimals) : codec::ParseError;
+        isNumberText(text) ? codec::ParseScaled(text.toStdString(), decimals) : codec::ParseError;
     if (parsed == codec::ParseError) {
         refuse(qs(text::NoticeNotANumber).arg(what, text));
         return true;

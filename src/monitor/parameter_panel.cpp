@@ -108,6 +108,10 @@ std::span<const PanelControl> PanelControls() {
     return kControls;
 }
 
+std::span<const OverlapGroup> PanelOverlaps() {
+    return kOverlaps;
+}
+
 const PanelControl* FindPanelControl(std::string_view name) {
     for (const PanelControl& c : kControls)
         if (c.name == name)
