@@ -38,7 +38,7 @@ enum PortOwnerCode : int { PortFree = 0, PortProtocol = 2, PortMonitor = 3, Port
 
 // Parse of the text of SETDT.$$$ as "%d" reads it: leading white space, an
 // optional sign, decimal digits. False when no number starts the text.
-// Values beyond the 32-bit range saturate, as the C library's scanf does.
+// Values beyond the 32-bit range saturate rather than wrap.
 bool ParseSettingText(std::string_view text, std::int32_t* word);
 
 class AppState {
