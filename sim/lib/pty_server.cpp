@@ -53,6 +53,7 @@ bool PtyServer::start(QString* error) {
     bus_.setWireTime(wireTime_);
     bus_.transmit = [this](const std::vector<std::uint8_t>& bytes, const DeviceSetting& from,
                            std::int64_t startUs) { onTransmit(bytes, from, startUs); };
+    bus_.transmitOwner = this;
     return true;
 }
 
@@ -60,8 +61,11 @@ void PtyServer::unplug() {
     ++*session_;
     readNotifier_.reset();
     writeNotifier_.reset();
-    if (master_ >= 0) {
+    if (master_ >= 0 && bus_.transmitOwner == this) {
         bus_.transmit = nullptr;
+        bus_.transmitOwner = nullptr;
+    }
+    if (master_ >= 0) {
         ::close(master_);
     }
     if (keeper_ >= 0)

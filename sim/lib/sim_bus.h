@@ -33,6 +33,9 @@ class Bus {
     // and when the first one starts.
     std::function<void(const std::vector<std::uint8_t>&, const DeviceSetting&, std::int64_t)>
         transmit;
+    // The end of the line that set `transmit`, so that another one closing
+    // leaves it alone.
+    const void* transmitOwner = nullptr;
     // Sees every frame a controller took as addressed to it (for logs).
     std::function<void(const Device&, const Request&)> observer;
     // When on, a reply occupies the line for its wire time, and changes

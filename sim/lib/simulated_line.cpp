@@ -23,6 +23,7 @@ bool SimulatedLine::open(const LineSettings& settings, QString* error) {
     txFreeUs_ = rxFreeUs_ = nowUs();
     bus_->transmit = [this](const std::vector<std::uint8_t>& bytes, const DeviceSetting& from,
                             std::int64_t startUs) { onTransmit(bytes, from, startUs); };
+    bus_->transmitOwner = this;
     return true;
 }
 
@@ -31,8 +32,10 @@ void SimulatedLine::close() {
         return;
     open_ = false;
     ++*session_;
-    if (bus_)
+    if (bus_ && bus_->transmitOwner == this) {
         bus_->transmit = nullptr;
+        bus_->transmitOwner = nullptr;
+    }
 }
 
 void SimulatedLine::unplug() {

@@ -326,10 +326,15 @@ void TestSimulatedLine::builtInLine() {
         QCOMPARE(exchange(*line, {3, 0x67, 0x0012, 3, 0}), QByteArray(":03670600020002020783\r\n"));
         QVERIFY(validAscii(exchange(*line, {2, 6, 0x4701, 555, 0})));
     }
-    // The controllers outlive the line, as on a real bus.
+    // The controllers outlive the line, as on a real bus; a line closed
+    // after the next one opened does not cut that one off.
     auto again = factory.create(QStringLiteral("sim"));
     again->received = [&](const QByteArray& b) { rx += b; };
-    QVERIFY(again->open(k7E1, nullptr));
+    {
+        auto old = factory.create(QStringLiteral("sim"));
+        QVERIFY(old->open(k7E1, nullptr));
+        QVERIFY(again->open(k7E1, nullptr));
+    }
     const QByteArray r = exchange(*again, {2, 3, 0x4701, 1, 0});
     QCOMPARE(r.mid(7, 4), QByteArray("022B")); // 555
     auto device = factory.create(QStringLiteral("/dev/zucomm-no-such-port"));
