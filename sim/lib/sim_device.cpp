@@ -51,9 +51,23 @@ const RegisterSpec* Device::spec(std::uint16_t reg) const {
     return nullptr;
 }
 
+int Device::slot(std::uint16_t reg) {
+    if ((reg & 0xFF00) == 0x4700)
+        return reg & 0xFF;
+    if ((reg & 0xFF00) == 0x1000)
+        return 256 + (reg & 0xFF);
+    return -1;
+}
+
+void Device::store(std::uint16_t reg, std::int32_t value) {
+    const int i = slot(reg);
+    if (i >= 0)
+        regs_[std::size_t(i)] = std::uint16_t(value);
+}
+
 std::int32_t Device::stored(std::uint16_t reg) const {
-    auto it = regs_.find(reg);
-    return it == regs_.end() ? 0 : asSigned(it->second);
+    const int i = slot(reg);
+    return i < 0 ? 0 : asSigned(regs_[std::size_t(i)]);
 }
 
 // --- process --------------------------------------------------------------

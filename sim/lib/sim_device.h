@@ -14,7 +14,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,7 +99,9 @@ class Device {
     std::uint16_t readValue(std::uint16_t reg, bool advance);
     const RegisterSpec* spec(std::uint16_t reg) const;
     std::int32_t stored(std::uint16_t reg) const;
-    void store(std::uint16_t reg, std::int32_t value) { regs_[reg] = std::uint16_t(value); }
+    void store(std::uint16_t reg, std::int32_t value);
+    // Registers live in two pages, 0x47xx and 0x10xx; -1 for any other.
+    static int slot(std::uint16_t reg);
     void update();
     double target() const;
     int outputPercentTenths() const;
@@ -119,7 +120,7 @@ class Device {
     std::uint8_t address_;
     DeviceSetting setting_;
     int turnaroundMs_ = 5;
-    std::map<std::uint16_t, std::uint16_t> regs_;
+    std::array<std::uint16_t, 512> regs_{};
     std::array<std::uint8_t, 256> raw_{};
     std::array<int, 256> memoryIndex_{}; // field index + 1 per memory byte, 0 = raw
     std::uint8_t parameterPointer_ = 0;
