@@ -72,6 +72,7 @@ void MonitorEngine::FormShow() {
     if (spacingTimer_)
         app_.clock().cancel(spacingTimer_);
     spacingTimer_ = 0;
+    drain_ = draining_ = false;
     closePort();
     closed_ = false;
     halted_ = false;
@@ -127,6 +128,7 @@ void MonitorEngine::FormClose() {
     if (spacingTimer_)
         app_.clock().cancel(spacingTimer_);
     spacingTimer_ = 0;
+    drain_ = draining_ = false;
     awaitingReply_ = false;
     closeRequested_ = false;
     closePort();
@@ -223,6 +225,7 @@ void MonitorEngine::connectSlot(int slot) {
         if (spacingTimer_)
             app_.clock().cancel(spacingTimer_);
         spacingTimer_ = 0;
+        drain_ = draining_ = false;
         chooseAndSend();
     }
     view_.enableTimer1(true);
@@ -367,6 +370,7 @@ void MonitorEngine::onLineLost(const QString& why) {
     if (spacingTimer_)
         app_.clock().cancel(spacingTimer_);
     spacingTimer_ = 0;
+    drain_ = draining_ = false;
     awaitingReply_ = false;
     halted_ = false;
     if (app_.PortOwner == PortMonitor)

@@ -98,6 +98,7 @@ class MonitorEngine {
     // sending
     void chooseAndSend();
     void sendRequest(int function, int reg, int operand, int kind, int slot, bool bulk);
+    void scheduleFrame(int delayMs);
     void putFrame();
     void armTimer();
 
@@ -147,6 +148,9 @@ class MonitorEngine {
     std::array<std::uint16_t, MaxRegisterValues> registerValues_{};
     InFlight inFlight_;
     TimerId spacingTimer_ = 0;
+    bool drain_ = false;    // the next frame waits for a quiet line
+    bool draining_ = false; // spacingTimer_ is that wait
+    std::int64_t drainStartMs_ = 0;
     bool lineLostShown_ = false;
 };
 

@@ -6,12 +6,19 @@
 #include "monitor/monitor_engine.h"
 #include "monitor/poll_table.h"
 
+#include <algorithm>
+
 namespace zu {
 
 namespace {
 
 // RTU frames to two or more devices are spaced by more than 20 ms.
 constexpr int RtuSpacingMs = 21;
+// After a garbled or unexpected reply the rest of it (or a late answer
+// behind it) may still be on the line: the retry waits until the line has
+// been quiet this long, so replies cannot slip one request behind.
+constexpr int QuietGapMs = 50;
+constexpr int MaxDrainMs = 1000;
 // Bound of the turns the chooser may skip before something goes out.
 constexpr int MaxSkippedTurns = 64;
 constexpr std::uint16_t RampSoakReadRegister = 0x474D;
@@ -130,14 +137,28 @@ void MonitorEngine::sendRequest(int function, int reg, int operand, int kind, in
         ++model_.deviceSlots[slot].execCount;
         view_.setExecCount(slot, model_.deviceSlots[slot].execCount);
     }
-    if (rtu && connectedCount_ >= 2) {
-        spacingTimer_ = app_.clock().callAfter(RtuSpacingMs, [this] {
-            spacingTimer_ = 0;
-            putFrame();
-        });
+    int delay = rtu && connectedCount_ >= 2 ? RtuSpacingMs : 0;
+    if (drain_) {
+        drain_ = false;
+        draining_ = true;
+        drainStartMs_ = app_.clock().nowMs();
+        delay = std::max(delay, QuietGapMs);
+    }
+    if (delay > 0) {
+        scheduleFrame(delay);
         return;
     }
     putFrame();
+}
+
+void MonitorEngine::scheduleFrame(int delayMs) {
+    if (spacingTimer_)
+        app_.clock().cancel(spacingTimer_);
+    spacingTimer_ = app_.clock().callAfter(delayMs, [this] {
+        spacingTimer_ = 0;
+        draining_ = false;
+        putFrame();
+    });
 }
 
 void MonitorEngine::putFrame() {
@@ -181,6 +202,8 @@ void MonitorEngine::onData(int count) {
     if (!awaitingReply_ || inFlight_.request.address == 0 || receiveOverflow_) {
         for (int i = 0; i < count; ++i)
             port_.GetChar();
+        if (draining_ && spacingTimer_ && app_.clock().nowMs() - drainStartMs_ < MaxDrainMs)
+            scheduleFrame(QuietGapMs);
         return;
     }
     timeoutCount_ = 0;
@@ -426,9 +449,11 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
     switch (errorState_) {
     case ErrFormat:
         showError(text ? text : zu::text::RcvFormatError);
+        drain_ = true;
         break;
     case ErrChecksum:
         showError(zu::text::ChecksumError);
+        drain_ = true;
         break;
     case ErrWriteCompare:
         showError(zu::text::WriteCompareFail);
@@ -450,6 +475,7 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
             }
         } else {
             showError(zu::text::UnknowCommand);
+            drain_ = true;
         }
         break;
     case ErrTimeout:
