@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -104,13 +105,6 @@ class Anchor : public QWidget {
     QWidget* target_;
 };
 
-const regmap::CodeTable* tableOf(std::string_view list) {
-    for (std::uint8_t f : {'A', 'B', 'C'})
-        if (const regmap::Register* r = regmap::WritableFor(f, list); r && r->table)
-            return r->table;
-    return nullptr;
-}
-
 } // namespace
 
 ParameterPanelForm::ParameterPanelForm(QWidget* parent) : QWidget(parent) {
@@ -137,8 +131,8 @@ QGroupBox* ParameterPanelForm::makeBox(std::string_view name, QGridLayout*& grid
     if (const PanelControl* c = FindPanelControl(name))
         box->setTitle(qname(c->caption));
     grid = new QGridLayout(box);
-    grid->setContentsMargins(6, 4, 6, 6);
-    grid->setHorizontalSpacing(6);
+    grid->setContentsMargins(5, 3, 5, 5);
+    grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(3);
     box->installEventFilter(this);
     registerWidget(box);
@@ -161,9 +155,10 @@ QComboBox* ParameterPanelForm::makeList(std::string_view name) {
     auto* list = new PanelList(this);
     list->setObjectName(qname(name));
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    list->setMinimumContentsLength(9);
+    list->setMinimumContentsLength(7);
+    list->setMaximumWidth(list->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22);
     list->setFocusPolicy(Qt::StrongFocus);
-    if (const regmap::CodeTable* table = tableOf(name)) {
+    if (const regmap::CodeTable* table = regmap::ListItems(name)) {
         int widest = 0;
         for (std::string_view item : table->items) {
             list->addItem(qname(item));
@@ -212,10 +207,16 @@ void ParameterPanelForm::addRow(QGridLayout* grid, int row, int col, std::string
 }
 
 void ParameterPanelForm::build() {
-    auto* top = new QGridLayout(this);
+    // five columns of boxes, each box at its natural height
+    auto* top = new QHBoxLayout(this);
     top->setContentsMargins(4, 4, 4, 4);
-    top->setHorizontalSpacing(6);
-    top->setVerticalSpacing(4);
+    top->setSpacing(5);
+    QVBoxLayout* column[5];
+    for (QVBoxLayout*& c : column) {
+        c = new QVBoxLayout;
+        c->setSpacing(4);
+        top->addLayout(c, 1);
+    }
 
     // Control
     QGridLayout* g = nullptr;
@@ -225,7 +226,7 @@ void ParameterPanelForm::build() {
     addRow(g, 2, 0, "HeatCool", makeList("HeatCool"));
     g->addWidget(makeList("Out1Sel"), 2, 1);
     auto* comWrite = makeList("ComWrite");
-    addRow(g, 3, 0, "Out2Sel", makeList("Out2Sel"));
+    addRow(g, 3, 0, "ComWrite", makeList("Out2Sel")); // label ComWLb
     g->addWidget(makeOverlay(comWrite), 3, 1);
     addRow(g, 4, 0, "LockStatus", makeList("LockStatus"));
     auto* at = makeList("AT");
@@ -233,8 +234,7 @@ void ParameterPanelForm::build() {
     addRow(g, 6, 0, "OutputType1", makeList("OutputType1"));
     addRow(g, 7, 0, "OutputType2", makeList("OutputType2"));
     g->setColumnStretch(1, 1);
-    g->setRowStretch(8, 1);
-    top->addWidget(ctrlBox, 0, 0, 2, 1);
+    column[0]->addWidget(ctrlBox);
 
     // Input
     QGroupBox* tempBox = makeBox("TempBox", g);
@@ -248,8 +248,7 @@ void ParameterPanelForm::build() {
     addRow(g, 4, 0, "RangeLo", makeEdit("RangeLo"));
     addRow(g, 5, 0, "Pointer", makeList("Pointer"));
     g->setColumnStretch(1, 1);
-    g->setRowStretch(6, 1);
-    top->addWidget(tempBox, 0, 1);
+    column[1]->addWidget(tempBox);
 
     // firmware version and transfer progress under the input box
     auto* info = new QVBoxLayout;
@@ -272,10 +271,11 @@ void ParameterPanelForm::build() {
     progress->hide();
     info->addWidget(progressLb);
     info->addWidget(progress);
-    info->addStretch(1);
-    top->addLayout(info, 1, 1);
+    column[1]->addLayout(info);
 
     // PID Parameter, ON-OFF and Manual share one place
+    auto* place = new QGridLayout;
+    column[2]->addLayout(place);
     QGroupBox* pidBox = makeBox("PIDBox", g);
     addRow(g, 0, 0, "Pb", makeEdit("Pb"));
     addRow(g, 1, 0, "Ti", makeEdit("Ti"));
@@ -286,15 +286,15 @@ void ParameterPanelForm::build() {
     addRow(g, 5, 0, "HCPeriodPID2", makeEdit("HCPeriodPID2"));
     addRow(g, 6, 0, "Coeff", makeEdit("Coeff"));
     addRow(g, 7, 0, "DeadBand1", makeEdit("DeadBand1"));
-    g->setRowStretch(8, 1);
-    top->addWidget(pidBox, 0, 2, 2, 1);
+    g->setColumnStretch(2, 1);
+    place->addWidget(pidBox, 0, 0, Qt::AlignTop);
 
     QGroupBox* onOffBox = makeBox("OnOffBox", g);
     addRow(g, 0, 0, "Hyst1", makeEdit("Hyst1"));
     addRow(g, 1, 0, "Hyst2", makeEdit("Hyst2"));
     addRow(g, 2, 0, "DeadBand2", makeEdit("DeadBand2"));
-    g->setRowStretch(3, 1);
-    top->addWidget(onOffBox, 0, 2, 2, 1);
+    g->setColumnStretch(2, 1);
+    place->addWidget(onOffBox, 0, 0, Qt::AlignTop);
 
     QGroupBox* manuBox = makeBox("ManuBox", g);
     addRow(g, 0, 0, "OUTQ1", makeEdit("OUTQ1"));
@@ -303,8 +303,8 @@ void ParameterPanelForm::build() {
     addRow(g, 3, 0, "HCPeriod2", makeEdit("HCPeriod2"));
     addRow(g, 4, 0, "CurrHi", makeEdit("CurrHi"));
     addRow(g, 5, 0, "CurrLo", makeEdit("CurrLo"));
-    g->setRowStretch(6, 1);
-    top->addWidget(manuBox, 0, 2, 2, 1);
+    g->setColumnStretch(2, 1);
+    place->addWidget(manuBox, 0, 0, Qt::AlignTop);
 
     // Alarm: mode over its two limits
     QGroupBox* almBox = makeBox("AlmBox", g);
@@ -318,19 +318,15 @@ void ParameterPanelForm::build() {
     addRow(g, 6, 0, "SALMode", makeList("SALMode"), 3);
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);
-    g->setRowStretch(7, 1);
-    top->addWidget(almBox, 0, 3, 2, 1);
+    column[3]->addWidget(almBox);
 
     // PV tuning; the factory adjustments below the PV offset appear in hidden mode
     QGroupBox* adjustBox = makeBox("AdjustBox", g);
     addRow(g, 0, 0, "PVTune", makeEdit("PVTune"));
-    addRow(g, 1, 0, "RTDOfs", makeEdit("RTDOfs"));
-    addRow(g, 1, 2, "RTDGain", makeEdit("RTDGain"));
-    addRow(g, 2, 0, "TCOfs", makeEdit("TCOfs"));
-    addRow(g, 2, 2, "TCGain", makeEdit("TCGain"));
-    addRow(g, 3, 0, "ColdJ", makeEdit("ColdJ"));
-    addRow(g, 4, 0, "mVOfs", makeEdit("mVOfs"));
-    addRow(g, 4, 2, "mVGain", makeEdit("mVGain"));
+    int row = 1;
+    for (std::string_view name :
+         {"RTDOfs", "RTDGain", "TCOfs", "TCGain", "ColdJ", "mVOfs", "mVGain"})
+        addRow(g, row++, 0, name, makeEdit(name));
     for (int i = 0; i < 2; ++i) {
         const std::string name = "ClearBt" + std::to_string(i + 1);
         auto* bt = new QPushButton(qname(FindPanelControl(name)->caption), this);
@@ -341,19 +337,18 @@ void ParameterPanelForm::build() {
                 editing_->ClearBt1Click(name);
         });
         registerWidget(bt);
-        g->addWidget(bt, 5 + i, 0, 1, 4);
+        g->addWidget(bt, row++, 0, 1, 3);
     }
-    g->setRowStretch(7, 1);
-    top->addWidget(adjustBox, 0, 4);
+    g->setColumnStretch(2, 1);
+    column[4]->addWidget(adjustBox);
 
     // The family-C security box; its controls come with the security handling.
     QGroupBox* securityBox = makeBox("SecurityPL", g);
     securityBox->hide();
-    top->addWidget(securityBox, 1, 4);
+    column[4]->addWidget(securityBox);
 
-    top->setRowStretch(1, 1);
-    for (int c = 0; c < 5; ++c)
-        top->setColumnStretch(c, 1);
+    for (QVBoxLayout* c : column)
+        c->addStretch(1);
 
     // overlays above the boxes they cover
     for (const Overlay& o : overlays_)

@@ -347,6 +347,13 @@ const Register* WritableFor(std::uint8_t family, std::string_view control) {
     return nullptr;
 }
 
+const CodeTable* ListItems(std::string_view control) {
+    for (const Register& r : kRegisters)
+        if (r.table && r.controls[0] == control)
+            return r.table;
+    return nullptr;
+}
+
 PollRead KindRequest(int kind, std::uint8_t family, bool cLocked) {
     const bool a = family == 'A', b = family == 'B', c = family == 'C';
     auto read = [](std::uint16_t start, int count) { return PollRead{true, 0x03, start, count}; };

@@ -104,6 +104,9 @@ const Register* Find(std::uint8_t family, std::uint16_t address);
 // The register a panel control writes for a family, nullptr when the control
 // writes nothing for it.
 const Register* WritableFor(std::uint8_t family, std::string_view control);
+// The item list of a panel list (the control a row is named after first),
+// nullptr for a control that is no list.
+const CodeTable* ListItems(std::string_view control);
 
 // --- fixed registers -------------------------------------------------------
 
