@@ -24,7 +24,7 @@ namespace {
 constexpr int LedRowY = 118;
 constexpr int LedSize = 9;
 constexpr int AtX = 24, O1X = 60, O2X = 66, Alm1X = 98, Alm2X = 133, Alm3X = 158;
-constexpr int UnitX = 166, DegCY = 30, DegFY = 50, UnitSize = 8;
+constexpr int UnitX = 164, DegCY = 30, DegFY = 50, UnitSize = 8;
 
 QLabel* picture(const char* name, const char* resource, QWidget* parent) {
     auto* l = new QLabel(parent);
@@ -66,8 +66,13 @@ FrontPanel::FrontPanel(int m, int d, QWidget* parent) : QWidget(parent), m_(m), 
     alm3_ = led("ALM3LED", grey, Alm3X, LedRowY, LedSize);
     degC_ = led("DegC", grey, UnitX, DegCY, UnitSize);
     degF_ = led("DegF", grey, UnitX, DegFY, UnitSize);
-    pvDisp_ = display("PVDisp", QColor(255, 0, 0), scaled(30, 16, 130, 46), this);
-    svDisp_ = display("SVDisp", QColor(0, 255, 0), scaled(30, 70, 130, 36), this);
+    pvDisp_ = display("PVDisp", QColor(255, 0, 0), scaled(30, 14, 130, 50), this);
+    svDisp_ = display("SVDisp", QColor(0, 255, 0), scaled(30, 68, 130, 42), this);
+    for (QLabel* l : {pvDisp_, svDisp_}) {
+        QFont f = l->font();
+        f.setPointSize(std::max(1, ScaleValue(32, m, d)));
+        l->setFont(f);
+    }
     // family A until a device says otherwise
     imeB_->lower();
     o2_->hide();

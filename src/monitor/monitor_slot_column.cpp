@@ -116,19 +116,20 @@ SlotColumn::SlotColumn(int slot, double scale, QWidget* parent)
     // alarm lamps
     auto* alarmPl = new ShapePanel(Shape::Rectangle, palette().color(QPalette::Button), this);
     alarmPl->setObjectName(named("AlarmPl", slot));
-    auto* alarms = new QHBoxLayout(alarmPl);
-    alarms->setContentsMargins(px(3), px(2), px(3), px(2));
-    alarms->setSpacing(px(2));
+    auto* alarms = new QGridLayout(alarmPl);
+    alarms->setContentsMargins(px(4), px(2), px(3), px(2));
+    alarms->setHorizontalSpacing(px(4));
+    alarms->setVerticalSpacing(px(1));
     const char* alarmTexts[3] = {text::Alarm1, text::Alarm2, text::Alarm3};
     for (int i = 0; i < 3; ++i) {
         alarm_[i] = makeLamp(QStringLiteral("ALM%1LED%2").arg(i + 1).arg(slot),
                              qColorOf(Colour::Silver), px(12), alarmPl);
         alarmLb_[i] = new QLabel(QString::fromLatin1(alarmTexts[i]), alarmPl);
         alarmLb_[i]->setObjectName(QStringLiteral("ALM%1LB%2").arg(i + 1).arg(slot));
-        alarms->addWidget(alarm_[i]);
-        alarms->addWidget(alarmLb_[i]);
-        alarms->addStretch(1);
+        alarms->addWidget(alarm_[i], i, 0);
+        alarms->addWidget(alarmLb_[i], i, 1);
     }
+    alarms->setColumnStretch(1, 1);
     column->addWidget(alarmPl);
 
     // output gauges
@@ -152,6 +153,8 @@ SlotColumn::SlotColumn(int slot, double scale, QWidget* parent)
     // event lamps and heater current: no data source, kept in their reset state
     statusPl_ = new ShapePanel(Shape::Rectangle, palette().color(QPalette::Button), this);
     statusPl_->setObjectName(named("StatusPl", slot));
+    // never shown once the window is up: it must not widen the column
+    statusPl_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* status = new QHBoxLayout(statusPl_);
     status->setContentsMargins(px(3), px(2), px(3), px(2));
     const char* eventTexts[2] = {text::Event1, text::Event2};

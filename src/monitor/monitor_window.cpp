@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -31,7 +32,8 @@ namespace zu {
 namespace {
 
 constexpr int DesignWidth = 808;
-constexpr int DesignHeight = 600;
+constexpr int ReferenceWidth = 1024;
+constexpr int ReferenceHeight = 768;
 
 QString q(const char* s) {
     return QString::fromLatin1(s);
@@ -62,7 +64,7 @@ void setMenuEnabled(QMenu* m, bool enabled) {
 QLabel* counter(const QString& name, QWidget* parent) {
     auto* l = new QLabel(QStringLiteral("0"), parent);
     l->setObjectName(name);
-    l->setMinimumWidth(parent->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    l->setMinimumWidth(parent->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 6);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
@@ -80,12 +82,13 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     scaleWidth_ = std::max(avail.width(), 640);
     app_.ScaleWidth = scaleWidth_;
-    // Fonts and fixed sizes follow the width, but only as far as the screen's
-    // height leaves room for both halves.
-    uiScale_ = std::max(
-        1.0, std::min(double(scaleWidth_) / DesignWidth, double(avail.height()) / DesignHeight));
+    // Text and fixed sizes grow from 8 points on a 1024 x 768 screen with the
+    // screen, as far as its height leaves room for both halves.
+    uiScale_ = std::clamp(
+        std::min(double(avail.width()) / ReferenceWidth, double(avail.height()) / ReferenceHeight),
+        1.0, 1.5);
     QFont f = font();
-    f.setPointSizeF(f.pointSizeF() * std::min(uiScale_, 1.6));
+    f.setPointSizeF(8 * uiScale_);
     setFont(f);
     Timer1.setInterval(1000);
 
@@ -99,8 +102,14 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
 
     // lower half: the parameter panel, or the trend chart in the same place
     auto* lower = new QGridLayout;
-    paraPL_ = new ParameterPanelForm(central);
-    lower->addWidget(paraPL_, 0, 0);
+    // A screen narrower than the panel scrolls it rather than widening the window.
+    auto* paraScroll = new QScrollArea(central);
+    paraScroll->setObjectName(QStringLiteral("ParaScroll"));
+    paraScroll->setFrameShape(QFrame::NoFrame);
+    paraScroll->setWidgetResizable(true);
+    paraPL_ = new ParameterPanelForm;
+    paraScroll->setWidget(paraPL_);
+    lower->addWidget(paraScroll, 0, 0);
     DrawIme = new QWidget(central);
     DrawIme->setObjectName(QStringLiteral("DrawIme"));
     DrawIme->setAutoFillBackground(true);
@@ -131,9 +140,9 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
     enableMenu(MonitorMenu::PARAMETER1, false);
     enableMenu(MonitorMenu::VIEW1, false);
 
-    // centred for when it is restored from maximised
-    resize(avail.width() * 4 / 5, avail.height() * 4 / 5);
-    move(avail.center() - rect().center());
+    // centred on its screen, and as large as maximised where no window
+    // manager maximises it
+    setGeometry(avail);
     setWindowState(Qt::WindowMaximized);
 }
 
@@ -205,6 +214,15 @@ QWidget* TPMonitor::buildUpperHalf() {
                 [this, i] { engine_->ComAddr0Change(i, addresses()); });
     }
 
+    // The four columns share the width evenly, whatever each one shows.
+    int columnWidth = 0;
+    for (SlotColumn* c : columns_)
+        columnWidth = std::max(columnWidth, c->minimumSizeHint().width());
+    for (SlotColumn* c : columns_) {
+        c->setMinimumWidth(columnWidth);
+        c->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
     ZUA1 = new FrontPanel(scaleWidth_, DesignWidth, upper);
     row->addWidget(ZUA1, 0, Qt::AlignTop);
 
@@ -246,8 +264,9 @@ QWidget* TPMonitor::buildDebugStrip() {
     ColdShow = counter(QStringLiteral("ColdShow"), debug);
     d->addWidget(UV);
     d->addWidget(ColdShow);
+    d->setSpacing(3);
     for (int i = 0; i < 4; ++i) {
-        d->addSpacing(8);
+        d->addSpacing(6);
         auto* slot = new QLabel(QString::number(i + 1) + QLatin1Char(':'), debug);
         d->addWidget(slot);
         execCnt_[i] = counter(QStringLiteral("ExecCnt%1").arg(i), debug);
@@ -256,6 +275,7 @@ QWidget* TPMonitor::buildDebugStrip() {
         clear->setObjectName(QStringLiteral("ClrBt%1").arg(i));
         clear->setAutoDefault(false);
         clear->setFocusPolicy(Qt::NoFocus);
+        clear->setFixedWidth(fontMetrics().horizontalAdvance(clear->text()) + 16);
         connect(clear, &QPushButton::pressed, this, [this, i] { engine_->ClrBt0MouseDown(i); });
         d->addWidget(execCnt_[i]);
         d->addWidget(errCnt_[i]);
@@ -266,7 +286,7 @@ QWidget* TPMonitor::buildDebugStrip() {
 
     ErrMessage = new QLabel(q(text::NoErrorStart), strip);
     ErrMessage->setObjectName(QStringLiteral("ErrMessage"));
-    ErrMessage->setMinimumWidth(fontMetrics().horizontalAdvance(q(text::WriteCompareFail)) + 16);
+    ErrMessage->setMinimumWidth(fontMetrics().horizontalAdvance(q(text::ChecksumError)) + 12);
     ErrMessage->setAlignment(Qt::AlignCenter);
     SetLabelBackground(ErrMessage, qColorOf(Colour::Teal));
     SetLabelTextColour(ErrMessage, Qt::white);
