@@ -26,6 +26,8 @@ class TestMonitorWindowSim : public QObject {
     void threeControllersShowTheirReadings();
     void selectingAnotherSlotShowsItsFrontPanel();
     void disconnectingTheLastSlotFreesTheLine();
+    void anAddressChangeReachesAnotherController();
+    void exitOkClosesOnceTheReplyIsIn();
 };
 
 namespace {
@@ -111,6 +113,44 @@ void TestMonitorWindowSim::disconnectingTheLastSlotFreesTheLine() {
     QVERIFY(!rig.menu("FILE1")->menuAction()->isEnabled());
     QVERIFY(!rig.window->timer1().enabled());
     QCOMPARE(rig.text("PVDisp"), QString());
+}
+
+void TestMonitorWindowSim::anAddressChangeReachesAnotherController() {
+    WindowRig rig;
+    rig.show();
+    QTest::mouseClick(rig.find("RunBt0"), Qt::LeftButton);
+    QVERIFY(rig.runUntil([&] { return !rig.find("ParaPL")->isHidden(); }, 30000));
+    const QObjectList& z = rig.find("ZUA1")->children();
+    QVERIFY(z.indexOf(rig.find("ImeA1")) > z.indexOf(rig.find("ImeB1")));
+
+    // slot 0 now asks address 2, the family-B controller
+    rig.find<QSpinBox>("ComAddr0")->setValue(2);
+    QVERIFY(rig.runUntil(
+        [&] { return z.indexOf(rig.find("ImeB1")) > z.indexOf(rig.find("ImeA1")); }, 30000));
+    QVERIFY(!rig.find("ALM3LED")->isHidden());
+    QCOMPARE(rig.text("RunBt0"), QStringLiteral("Cancel"));
+}
+
+void TestMonitorWindowSim::exitOkClosesOnceTheReplyIsIn() {
+    WindowRig rig;
+    rig.show();
+    QTest::mouseClick(rig.find("RunBt0"), Qt::LeftButton);
+    QVERIFY(rig.runUntil([&] { return rig.text("PV0") != "0"; }, 30000));
+    QVERIFY(rig.runUntil([&] { return rig.window->engine().AwaitingReply(); }, 1000));
+
+    rig.action("Close2")->trigger();
+    QVERIFY(rig.window->isVisible());
+    QCOMPARE(rig.app.PortOwner, int(PortMonitor));
+    QVERIFY(rig.runUntil([&] { return !rig.window->isVisible(); }, 2000));
+    QCOMPARE(rig.app.PortOwner, int(PortFree));
+    QVERIFY(!rig.menu("FILE1")->menuAction()->isEnabled());
+    QVERIFY(!rig.window->timer1().enabled());
+
+    // shown again: a fresh start
+    rig.show();
+    QCOMPARE(rig.text("RunBt0"), QStringLiteral("Connect"));
+    QCOMPARE(rig.text("PV0"), QStringLiteral("0"));
+    QCOMPARE(rig.text("ExecCnt0"), QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestMonitorWindowSim)
