@@ -1,0 +1,63 @@
+#pragma once
+// The communication-protocol window, opened modally from the main window.
+// Its PC port face chooses the PC's serial port and line settings and stores
+// them in SETDT.$$$. It is left only through its buttons.
+#include <QDialog>
+#include <array>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace zu {
+
+class AppState;
+class Dialogs;
+class RadioGroup;
+class TApdComPort;
+
+// What the window works with; all of it outlives the window.
+struct ProtocolContext {
+    AppState& state;
+    Dialogs& dialogs;
+    TApdComPort& ApdComPortMain;
+};
+
+class TProtocol : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TProtocol(const ProtocolContext& ctx, QWidget* parent = nullptr);
+
+    void FormShow();
+    void COM1Click(int tag);
+    void FormatClick();
+    void OKBtClick();
+    void CancelBtClick();
+
+    // Esc and the window manager's close end the window as Cancel does.
+    void reject() override;
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+
+  private:
+    QWidget* buildPortBox();
+
+    ProtocolContext ctx_;
+    bool shown_ = false;
+    std::array<QRadioButton*, 13> com_{}; // COM1..COM12; entry 0 unused
+    RadioGroup* Baudrate = nullptr;
+    RadioGroup* DataLen = nullptr;
+    RadioGroup* Parity = nullptr;
+    RadioGroup* StopBit = nullptr;
+    RadioGroup* Format = nullptr;
+    QWidget* settingsArea_ = nullptr;
+    QPushButton* OKBt = nullptr;
+    QPushButton* CancelBt = nullptr;
+    QPushButton* AutoDetectBt = nullptr;
+};
+
+// How a port-directory device reads beside its COM button.
+QString DeviceCaption(const QString& device);
+
+} // namespace zu

@@ -1,0 +1,85 @@
+#include "shell/about_box.h"
+
+#include "shell/shell_texts.h"
+#include "ui/form_scaling.h"
+#include "ui/picture.h"
+
+#include <QFrame>
+#include <QLabel>
+
+namespace zu {
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+} // namespace
+
+TABOUT::TABOUT(const QStringList& portMapProblems, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TABOUT"));
+    setWindowTitle(QStringLiteral("ABOUT"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setModal(true);
+
+    // Design coordinates, DesignWidth wide; FormShow scales them to the
+    // window's 342 x 177 client area.
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(12);
+    setFont(f);
+    constexpr int designHeight = 146;
+    const int problemLines = int(portMapProblems.size());
+    const int height = designHeight + (problemLines ? 18 + 14 * problemLines : 0);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("AboutPl"));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setGeometry(4, 4, DesignWidth - 8, height - 8);
+
+    auto* logo = new Picture(panel);
+    logo->setObjectName(QStringLiteral("Image2"));
+    logo->setPixmap(QPixmap(QStringLiteral(":/pictures/logo.jpg")));
+    logo->setGeometry(6, 6, 93, 47);
+
+    label(panel, "Label1", QString::fromLatin1(text::AboutProductLine), {106, 6, 164, 15});
+    label(panel, "Label2", QString::fromLatin1(text::AboutProgram), {106, 22, 164, 15});
+    label(panel, "Label3", QString::fromLatin1(text::AboutVersion), {106, 38, 164, 15});
+    auto* res =
+        label(panel, "Label5", QString::fromLatin1(text::AboutResolution), {6, 62, 262, 30});
+    res->setWordWrap(true);
+    label(panel, "Label4", QString::fromLatin1(text::AboutOwnership), {6, 104, 262, 28});
+
+    if (problemLines) {
+        auto* head = label(panel, "MapProblemsLb", QStringLiteral("Port map problems:"),
+                           {6, designHeight - 8, 262, 15});
+        QFont bold = head->font();
+        bold.setBold(true);
+        head->setFont(bold);
+        auto* list = label(panel, "MapProblems", portMapProblems.join(QLatin1Char('\n')),
+                           {6, designHeight + 8, 262, 14 * problemLines});
+        list->setStyleSheet(QStringLiteral("color: #a00000"));
+        list->setToolTip(portMapProblems.join(QLatin1Char('\n')));
+    }
+    resize(ScaleValue(DesignWidth, 342, DesignWidth), ScaleValue(height, 342, DesignWidth));
+    setFixedSize(size());
+}
+
+void TABOUT::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (shown_)
+        return;
+    shown_ = true;
+    FormShow();
+}
+
+void TABOUT::FormShow() {
+    ScaleContents(this, width(), DesignWidth);
+}
+
+} // namespace zu

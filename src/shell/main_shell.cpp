@@ -1,0 +1,110 @@
+#include "shell/main_shell.h"
+
+#include "core/app_state.h"
+#include "core/texts.h"
+
+namespace zu {
+
+MainShell::MainShell(AppState& state, MainView& view)
+    : Timer1(state.clock()), state_(state), view_(view) {
+    Timer1.setInterval(1500);
+    Timer1.onTimeout = [this] { Timer1Timer(); };
+}
+
+void MainShell::FormShow(int width) {
+    state_.ScaleWidth = width;
+}
+
+void MainShell::FormActivate() {
+    activate(true);
+}
+
+// A modal window of the main window that closes makes the main window active
+// again, so the setting is read again after each of them. The closing of a
+// protocol window does not open it again at once: without a file that can be
+// written (a read-only folder) the user would never get past it, and a Cancel
+// means "not now". The next activation asks again.
+void MainShell::activate(bool mayAsk) {
+    if (activating_)
+        return;
+    activating_ = true;
+    if (!loadSetting() && mayAsk) {
+        state_.ProtocolDeviceMode = false;
+        view_.runProtocolWindow();
+        // Its closing activates the main window once more.
+        loadSetting();
+    }
+    state_.ApplyComSetting();
+    activating_ = false;
+}
+
+bool MainShell::loadSetting() {
+    if (state_.LoadComSetting()) {
+        state_.SettingLoaded = true;
+        return true;
+    }
+    state_.ComSettingWord = state_.DefaultComSettingWord();
+    state_.SettingLoaded = false;
+    return false;
+}
+
+void MainShell::PROTOCOL1Click() {
+    if (state_.PortOwner != PortFree) {
+        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        return;
+    }
+    state_.ProtocolDeviceMode = false;
+    view_.runProtocolWindow();
+    activate(false);
+}
+
+void MainShell::ZUCSET1Click() {
+    if (state_.PortOwner != PortFree && state_.PortOwner != PortProtocol) {
+        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        return;
+    }
+    state_.ProtocolDeviceMode = true;
+    view_.runProtocolWindow();
+    activate(false);
+}
+
+void MainShell::MONITOR1Click() {
+    if (state_.PortOwner != PortFree && state_.PortOwner != PortMonitor) {
+        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        return;
+    }
+    view_.showMonitor();
+}
+
+void MainShell::ToolButton3Click() {
+    if (state_.PortOwner != PortFree && state_.PortOwner != PortRecorder) {
+        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        return;
+    }
+    if (view_.runRecorder())
+        activate(true);
+}
+
+void MainShell::ABOUT1Click() {
+    view_.runAbout();
+    activate(true);
+}
+
+void MainShell::EXIT1Click() {
+    view_.closeMainWindow();
+}
+
+void MainShell::Timer1Timer() {
+    if (!state_.ProtocolDeviceMode)
+        return;
+    Timer1.stop();
+    if (userMessage_)
+        userMessage_->closeUserMessage();
+}
+
+void MainShell::forgetUserMessageWindow(UserMessageWindow* w) {
+    if (userMessage_ == w)
+        userMessage_ = nullptr;
+}
+
+} // namespace zu

@@ -1,0 +1,200 @@
+#include "core/app_state.h"
+#include "core/texts.h"
+#include "shell/main_window.h"
+#include "shell/shell_texts.h"
+#include "support/scripted_line.h"
+#include "ui/dialogs.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace zu;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    VirtualClock clock;
+    test::ScriptedLineFactory lines;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<AppState> state;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TMainForm> form;
+
+    QString file() const { return state->settingFilePath; }
+    QStringList modalsShown() const {
+        QStringList out;
+        for (const auto& s : dialogs.shown())
+            if (s.kind == ScriptedDialogs::Kind::Modal)
+                out << s.text;
+        return out;
+    }
+    static void clickButton(QDialog& d, const char* name) {
+        auto* b = d.findChild<QPushButton*>(name);
+        QVERIFY2(b, name);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void trigger(const char* action) {
+        auto* a = form->findChild<QAction*>(action);
+        QVERIFY2(a, action);
+        a->trigger();
+    }
+    void writeSetting(const QByteArray& text) {
+        QFile f(file());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+  private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        PortDirectory pd;
+        pd.set(3, "sim");
+        pd.set(5, "/dev/ttyUSB0");
+        state = std::make_unique<AppState>(clock, lines, pd);
+        state->settingFilePath = dir->filePath("SETDT.$$$");
+        dialogs.clear();
+        form = std::make_unique<TMainForm>(*state, dialogs);
+    }
+    void cleanup() { form.reset(); }
+
+    void constructionFindsThePorts() {
+        for (int n = 0; n <= 12; ++n)
+            QCOMPARE(state->PortPresent[std::size_t(n)], n == 3 || n == 5);
+    }
+
+    void firstStartAsksUntilStored() {
+        bool firstPortSelected = false;
+        dialogs.pushModal([&](QDialog& d) {
+            auto* com3 = d.findChild<QRadioButton*>("COM3");
+            firstPortSelected = com3 && com3->isChecked();
+            clickButton(d, "CancelBt");
+        });
+        form->show();
+        QVERIFY(state->ScaleWidth > 0);
+        QTRY_COMPARE(modalsShown(), QStringList{"TProtocol"});
+        QVERIFY(firstPortSelected);
+        QCoreApplication::processEvents();
+        QCOMPARE(modalsShown(), QStringList{"TProtocol"}); // Cancel is not asked again at once
+        QVERIFY(!QFile::exists(file()));
+        QVERIFY(!state->SettingLoaded);
+
+        // The next activation (here the close of the about box) asks again; OK stores.
+        dialogs.pushModal([](QDialog& d) { d.reject(); });
+        dialogs.pushModal([](QDialog& d) { clickButton(d, "OKBt"); });
+        trigger("ABOUT1");
+        QCOMPARE(modalsShown(), (QStringList{"TProtocol", "TABOUT", "TProtocol"}));
+        QFile f(file());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray::number(3 * 256 + 36));
+        QVERIFY(state->SettingLoaded);
+        QCOMPARE(state->ComPortNumber, 3);
+
+        // From now on an activation only reads the file.
+        dialogs.pushModal([](QDialog& d) { d.reject(); });
+        trigger("ABOUT1");
+        QCOMPARE(modalsShown().size(), 4);
+        QCOMPARE(dialogs.unscripted(), 0);
+    }
+
+    void storedSettingIsLoadedAtStart() {
+        writeSetting("946");
+        form->show();
+        QTRY_VERIFY(state->SettingLoaded);
+        QVERIFY(modalsShown().isEmpty());
+        QCOMPARE(state->ComPortNumber, 3);
+        QVERIFY(state->RtuMode);
+    }
+
+    void menusAndToolBar_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("SET1") << "SET1"
+                              << "SET PC COM";
+        QTest::newRow("ZUCSET1") << "ZUCSET1"
+                                 << "SET Modelue COM";
+        QTest::newRow("MONITOR1") << "MONITOR1"
+                                  << "MONITOR";
+        QTest::newRow("RECODER1") << "RECODER1"
+                                  << "RECODER";
+        QTest::newRow("EXIT1") << "EXIT1"
+                               << "EXIT";
+        QTest::newRow("ABOUT1") << "ABOUT1"
+                                << "ABOUT";
+        QTest::newRow("ToolButton1") << "ToolButton1" << text::HintPcProtocol;
+        QTest::newRow("ToolButton11") << "ToolButton11" << text::HintModuleProtocol;
+        QTest::newRow("ToolButton2") << "ToolButton2" << text::HintMonitor;
+        QTest::newRow("ToolButton3") << "ToolButton3" << text::HintRecorder;
+    }
+    void menusAndToolBar() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        if (auto* a = form->findChild<QAction*>(name)) {
+            QCOMPARE(a->text(), text);
+            return;
+        }
+        auto* b = form->findChild<QToolButton*>(name);
+        QVERIFY(b);
+        QCOMPARE(b->toolTip(), text);
+        QCOMPARE(b->size(), QSize(39, 38));
+        QVERIFY(!b->icon().isNull());
+    }
+
+    void toolButtonsRunTheMenuHandlers() {
+        writeSetting("946");
+        state->PortOwner = PortMonitor;
+        QTest::mouseClick(form->findChild<QToolButton*>("ToolButton1"), Qt::LeftButton);
+        QTest::mouseClick(form->findChild<QToolButton*>("ToolButton11"), Qt::LeftButton);
+        QTest::mouseClick(form->findChild<QToolButton*>("ToolButton3"), Qt::LeftButton);
+        QCOMPARE(dialogs.messages(), QStringList(3, text::ComPortInUse));
+    }
+
+    void monitorIsShownWhenAllowed() {
+        writeSetting("946");
+        QWidget monitor;
+        form->setMonitorWindow(&monitor);
+        state->PortOwner = PortRecorder;
+        trigger("MONITOR1");
+        QVERIFY(!monitor.isVisible());
+        QCOMPARE(dialogs.messages(), QStringList{text::ComPortInUse});
+        state->PortOwner = PortMonitor; // the monitor's own line: brought back
+        trigger("MONITOR1");
+        QVERIFY(monitor.isVisible());
+    }
+
+    void recorderRunsModallyWhenAllowed() {
+        writeSetting("946");
+        int made = 0;
+        form->setRecorderFactory([&](QWidget* parent) {
+            ++made;
+            auto d = std::make_unique<QDialog>(parent);
+            d->setObjectName("TPRecord");
+            return d;
+        });
+        state->PortOwner = PortProtocol;
+        trigger("RECODER1");
+        QCOMPARE(made, 0);
+        state->PortOwner = PortRecorder;
+        dialogs.pushModal([](QDialog& d) { d.reject(); });
+        trigger("RECODER1");
+        QCOMPARE(made, 1);
+        QCOMPARE(modalsShown(), QStringList{"TPRecord"});
+    }
+
+    void exitClosesTheMainWindow() {
+        writeSetting("946");
+        form->show();
+        QTRY_VERIFY(state->SettingLoaded);
+        trigger("EXIT1");
+        QVERIFY(!form->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
