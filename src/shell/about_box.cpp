@@ -50,10 +50,13 @@ TABOUT::TABOUT(const QStringList& portMapProblems, QWidget* parent) : QDialog(pa
     label(panel, "Label1", QString::fromLatin1(text::AboutProductLine), {106, 6, 164, 15});
     label(panel, "Label2", QString::fromLatin1(text::AboutProgram), {106, 22, 164, 15});
     label(panel, "Label3", QString::fromLatin1(text::AboutVersion), {106, 38, 164, 15});
+    // One line across the panel: a little smaller than the rest so it fits.
     auto* res =
-        label(panel, "Label5", QString::fromLatin1(text::AboutResolution), {6, 62, 262, 30});
-    res->setWordWrap(true);
-    label(panel, "Label4", QString::fromLatin1(text::AboutOwnership), {6, 104, 262, 28});
+        label(panel, "Label5", QString::fromLatin1(text::AboutResolution), {4, 66, 266, 16});
+    QFont resFont = res->font();
+    resFont.setPixelSize(11);
+    res->setFont(resFont);
+    label(panel, "Label4", QString::fromLatin1(text::AboutOwnership), {6, 100, 262, 16});
 
     if (problemLines) {
         auto* head = label(panel, "MapProblemsLb", QStringLiteral("Port map problems:"),

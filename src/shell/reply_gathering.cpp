@@ -35,12 +35,12 @@ void ReplyGathering::ApdComPortMainTrigger(std::uint16_t message, std::uint16_t 
         std::uint8_t last = 0;
         for (int i = 0; i < data; ++i) {
             last = ApdComPortMain.GetChar();
-            if (s.ProtocolRxText.size() >= ProtocolRxTextLimit)
-                continue;
-            if (s.RtuMode)
-                s.ProtocolRxText += QString::fromStdString(codec::ByteToHex(last));
-            else if (last != Lf && last != Cr)
+            if (s.RtuMode) {
+                if (s.ProtocolRxText.size() + 2 <= ProtocolRxTextLimit)
+                    s.ProtocolRxText += QString::fromStdString(codec::ByteToHex(last));
+            } else if (last != Lf && last != Cr && s.ProtocolRxText.size() < ProtocolRxTextLimit) {
                 s.ProtocolRxText += QChar(last);
+            }
         }
         if (!s.RtuMode && data > 0 && last == Lf) {
             if (ProtocolReplyHandler)

@@ -261,6 +261,14 @@ class TestReplyGathering : public QObject {
         clock.advance(1000);
         QCOMPARE(protocolReplies, 1);
         QVERIFY(rxAtReply.startsWith("ABAB"));
+
+        // An odd length left by ASCII text: two hex characters no longer fit.
+        state->RtuMode = false;
+        protocolRequest();
+        feed(protocolLine, QByteArray(ReplyGathering::ProtocolRxTextLimit - 1, 'a'));
+        state->RtuMode = true;
+        feed(protocolLine, QByteArray(5, char(1)));
+        QCOMPARE(state->ProtocolRxText.size(), ReplyGathering::ProtocolRxTextLimit - 1);
     }
 
     void withoutAReceiverNothingBreaks() {

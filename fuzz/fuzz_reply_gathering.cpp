@@ -1,0 +1,134 @@
+// Random chunks of bytes, timer expiries, framing switches and requests into
+// the main window's two receive handlers. Checks that the gathered state stays
+// within its bounds whatever arrives.
+#include "core/app_state.h"
+#include "shell/reply_gathering.h"
+#include "tests/support/scripted_line.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace zu;
+
+namespace {
+
+struct Input {
+    const std::uint8_t* p;
+    std::size_t n;
+    bool empty() const { return n == 0; }
+    std::uint8_t byte() {
+        if (!n)
+            return 0;
+        --n;
+        return *p++;
+    }
+};
+
+void check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    VirtualClock clock;
+    test::ScriptedLineFactory lines;
+    PortDirectory pd;
+    pd.set(1, QStringLiteral("a"));
+    pd.set(2, QStringLiteral("b"));
+    AppState state(clock, lines, pd);
+    ReplyGathering g(state);
+    g.ApdComPortMain.setComNumber(1);
+    g.ApdComPortMain.setOpen(true);
+    test::ScriptedLine* mainLine = lines.last;
+    g.ApdComPort1.setComNumber(2);
+    g.ApdComPort1.setOpen(true);
+    test::ScriptedLine* recLine = lines.last;
+    state.ProtocolTimerHandle = g.ApdComPortMain.AddTimerTrigger();
+    state.RecTimerTrigger = g.ApdComPort1.AddTimerTrigger();
+
+    Input in{data, size};
+    bool chain = false;
+    auto protocolRequest = [&] {
+        state.ProtocolRxText.clear();
+        g.ApdComPortMain.SetTimerTrigger(state.ProtocolTimerHandle, 1 + in.byte() % 20, true);
+    };
+    auto recorderRequest = [&] {
+        state.RecReceiveBuffer.fill(0);
+        state.RecReceiveLength = 0;
+        g.ApdComPort1.SetTimerTrigger(state.RecTimerTrigger, state.RecTimeoutTicks, true);
+        state.RecAwaitingReply = true;
+    };
+    g.ProtocolReplyHandler = [&] {
+        check(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
+        if (chain)
+            protocolRequest(); // the next probe from inside the handler
+    };
+    g.HandleSampleReply = [&] {
+        check(state.RecReceiveLength >= 0 &&
+              state.RecReceiveLength <= AppState::RecReceiveBufferSize);
+        check(state.RecReplyError == 0 || state.RecReplyError == 15);
+        check(!state.RecAwaitingReply);
+        if (chain)
+            recorderRequest();
+    };
+
+    while (!in.empty()) {
+        const std::uint8_t op = in.byte();
+        switch (op % 10) {
+        case 0:
+        case 1: {
+            const int len = in.byte() % 128;
+            QByteArray chunk;
+            for (int i = 0; i < len && !in.empty(); ++i)
+                chunk.append(char(in.byte()));
+            (op % 10 == 0 ? mainLine : recLine)->push(chunk);
+            clock.runDue();
+            break;
+        }
+        case 2:
+            clock.advance(in.byte() * 4);
+            break;
+        case 3:
+            state.RtuMode = !state.RtuMode;
+            break;
+        case 4: {
+            // An event the components would not send: any message, handle and count.
+            const std::uint16_t msg = (in.byte() & 1) ? MsgDataAvailable : MsgTimerExpired;
+            const std::uint16_t handle = in.byte();
+            const std::uint16_t count = std::uint16_t(in.byte() * 3);
+            if (in.byte() & 1)
+                g.ApdComPortMainTrigger(msg, handle, count);
+            else
+                g.ApdComPort1Trigger(msg, handle, count);
+            break;
+        }
+        case 5:
+            protocolRequest();
+            break;
+        case 6:
+            recorderRequest();
+            break;
+        case 7:
+            state.RecTimeoutTicks = in.byte() % 20;
+            state.RtuExpectedLength = in.byte();
+            break;
+        case 8:
+            chain = !chain;
+            break;
+        default:
+            // The recorder reopens its port and takes a new handle.
+            g.ApdComPort1.setOpen(false);
+            g.ApdComPort1.setOpen(true);
+            recLine = lines.last;
+            state.RecTimerTrigger = g.ApdComPort1.AddTimerTrigger();
+            break;
+        }
+        check(state.RecReceiveLength >= 0 &&
+              state.RecReceiveLength <= AppState::RecReceiveBufferSize);
+        check(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
+    }
+    clock.advance(5000);
+    return 0;
+}
