@@ -8,11 +8,13 @@
 #include <QAction>
 #include <QDialog>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 using namespace zu;
@@ -185,6 +187,24 @@ class TestMainWindow : public QObject {
         trigger("RECODER1");
         QCOMPARE(made, 1);
         QCOMPARE(modalsShown(), QStringList{"TPRecord"});
+    }
+
+    void comingBackFromTheMonitorReadsTheSettingAgain() {
+        writeSetting("946");
+        QWidget monitor;
+        form->setMonitorWindow(&monitor);
+        form->show();
+        form->activateWindow();
+        QTRY_VERIFY(state->SettingLoaded);
+        QTRY_COMPARE(QGuiApplication::focusWindow(), form->windowHandle());
+        trigger("MONITOR1");
+        QTRY_COMPARE(QGuiApplication::focusWindow(), monitor.windowHandle());
+        writeSetting("292"); // changed behind the program's back
+        QCOMPARE(state->ComSettingWord, 946);
+        form->activateWindow();
+        QTRY_COMPARE(state->ComSettingWord, 292);
+        QCOMPARE(state->ComPortNumber, 1);
+        QVERIFY(modalsShown().isEmpty());
     }
 
     void exitClosesTheMainWindow() {
