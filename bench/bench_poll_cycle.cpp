@@ -13,8 +13,7 @@ struct Case {
     int baud;
 };
 
-void Run(const Case& c)
-{
+void Run(const Case& c) {
     Rig rig(c.rtu, Via::Sim, c.baud);
     const char families[4] = {'A', 'B', 'C', 'B'};
     for (int i = 0; i < 4; ++i)
@@ -46,8 +45,7 @@ void Run(const Case& c)
 
 } // namespace
 
-int main()
-{
+int main() {
     std::printf("bench_poll_cycle: four slots (A, B, C, B) on the simulated line, virtual time, "
                 "120 s steady state\n");
     Run({"ASCII 9600 7E1", false, 9600});

@@ -16,25 +16,21 @@ using namespace zu::test;
 namespace {
 
 class TappedLines : public LineFactory {
-public:
+  public:
     TappedLines(Clock& clock, std::vector<WireFrame>* wire, std::vector<WireFrame>* rx)
-        : clock_(clock), wire_(wire), rx_(rx)
-    {
-    }
-    std::unique_ptr<SerialLine> create(const QString& device) override
-    {
+        : clock_(clock), wire_(wire), rx_(rx) {}
+    std::unique_ptr<SerialLine> create(const QString& device) override {
         return std::make_unique<TapLine>(clock_, std::make_unique<QtSerialLine>(device), wire_,
                                          rx_);
     }
 
-private:
+  private:
     Clock& clock_;
     std::vector<WireFrame>* wire_;
     std::vector<WireFrame>* rx_;
 };
 
-double CpuSeconds()
-{
+double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
@@ -43,16 +39,15 @@ double CpuSeconds()
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
     const int turnaround = 5;
     const QString zusim = QCoreApplication::applicationDirPath() + "/../sim/zusim";
     QProcess sim;
-    sim.start(zusim, {"--line", "38400,8,N,1,RTU", "--device", "A:1", "--device", "B:2",
-                      "--device", "C:3", "--device", "B:4", "--wire-time", "--turnaround",
-                      QString::number(turnaround)});
+    sim.start(zusim,
+              {"--line", "38400,8,N,1,RTU", "--device", "A:1", "--device", "B:2", "--device", "C:3",
+               "--device", "B:4", "--wire-time", "--turnaround", QString::number(turnaround)});
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
         std::fprintf(stderr, "bench_poll_pty: cannot start %s\n", qPrintable(zusim));
         return 2;

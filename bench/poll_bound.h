@@ -23,8 +23,7 @@ struct CycleFigures {
 inline CycleFigures MeasureCycles(const std::vector<test::WireFrame>& wire,
                                   const std::vector<test::WireFrame>& rx, bool rtu,
                                   const LineSettings& line, int turnaroundMs, double spacingMs,
-                                  int firstAddress, int firstKind2Reg, std::size_t fromFrame = 0)
-{
+                                  int firstAddress, int firstKind2Reg, std::size_t fromFrame = 0) {
     std::vector<std::size_t> starts;
     for (std::size_t i = fromFrame; i < wire.size(); ++i) {
         const test::Req r = test::Decode(wire[i].bytes, rtu);
