@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <array>
 
-class QLabel;
 class QPushButton;
 class QRadioButton;
 

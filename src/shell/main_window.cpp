@@ -40,10 +40,6 @@ TMainForm::TMainForm(AppState& state, Dialogs& dialogs, QWidget* parent)
             [this](QWindow* w) { onFocusWindowChanged(w); });
 }
 
-TMainForm::~TMainForm() {
-    shell_.Timer1.stop();
-}
-
 void TMainForm::buildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));

@@ -25,7 +25,6 @@ class TMainForm : public QMainWindow, private MainView {
     // Builds PortPresent from the port directory, as the first thing the
     // program learns about the PC.
     TMainForm(AppState& state, Dialogs& dialogs, QWidget* parent = nullptr);
-    ~TMainForm() override;
 
     MainShell& shell() { return shell_; }
     ReplyGathering& replies() { return replies_; }
