@@ -64,6 +64,8 @@ class TestEngine : public QObject {
     void writeEchoDiffers_data();
     void writeEchoDiffers();
     void unlockBeforeHiddenAdjustReads();
+    void lockCommandReplyAcceptedWhateverItHolds();
+    void writeExceptionLimit();
     void portThatCannotBeOpened();
     void lineLostWhilePolling();
     void unknownFamilyDoesNotStall();
@@ -461,6 +463,64 @@ void TestEngine::unlockBeforeHiddenAdjustReads() {
     QCOMPARE(*(k14b + 1), std::string("01 06 471B 6C3E"));
     QCOMPARE(*(k14b + 2), std::string("01 03 4720 0008"));
     QVERIFY(rig.view.count("lamp 0 blue") >= 1);
+}
+
+void TestEngine::lockCommandReplyAcceptedWhateverItHolds() {
+    Rig rig(false, Via::Script);
+    FakeBus fb;
+    fb.devices[1] = {'C', {{0x4751, 8 << 3 | 7}}};
+    fb.override = [&](const Req& r) -> std::optional<std::vector<Chunk>> {
+        if (r.function != 6)
+            return std::nullopt;
+        return std::vector<Chunk>{{10, Frame({1, 0x86, 0x04}, false)}}; // key refused
+    };
+    rig.responder = fb.responder();
+    rig.engine->RunBt0Click(0);
+    QVERIFY(rig.runFrames(20));
+    EngineRequests& q = rig.engine->requests();
+    q.PendingRegister = 0x106B;
+    q.PendingValue = 0x1234;
+    q.WritePending = true;
+    q.LockCommandPending = true;
+    const std::size_t from = rig.wire.size();
+    QVERIFY(rig.runFrames(4));
+    const auto s = Strings(rig.reqs(from), 4);
+    const auto w = std::find(s.begin(), s.end(), "01 06 106B 1234");
+    QVERIFY(w != s.end() && w + 2 < s.end());
+    // Taken as the answer: no compare error, the device is identified again.
+    QCOMPARE(*(w + 1), std::string("01 67 0012 0003"));
+    QCOMPARE(*(w + 2), std::string("01 03 4751 0001"));
+    QVERIFY(!q.LockCommandPending && !q.WritePending);
+    QCOMPARE(rig.view.count(std::string("err ") + text::WriteCompareFail), 0);
+    QCOMPARE(rig.view.column[0].errCount, 0u);
+}
+
+void TestEngine::writeExceptionLimit() {
+    Rig rig(true, Via::Script, 38400);
+    FakeBus fb;
+    fb.rtu = true;
+    fb.devices[1] = {'B', {{0x4729, 1}}};
+    fb.override = [&](const Req& r) -> std::optional<std::vector<Chunk>> {
+        if (r.function != 6)
+            return std::nullopt;
+        return std::vector<Chunk>{{5, Frame({1, 0xE8, 0x03}, true)}};
+    };
+    rig.responder = fb.responder();
+    rig.engine->RunBt0Click(0);
+    QVERIFY(rig.runFrames(20));
+    EngineRequests& q = rig.engine->requests();
+    q.PendingRegister = 0x4701;
+    q.PendingValue = 100;
+    q.WritePending = true;
+    const std::size_t from = rig.wire.size();
+    QVERIFY(rig.runFrames(8));
+    const auto s = Strings(rig.reqs(from), 8);
+    QCOMPARE(std::count(s.begin(), s.end(), "01 06 4701 0064"), 4L);
+    QVERIFY(!q.WritePending); // abandoned after the fourth exception
+    QCOMPARE(
+        rig.view.count(std::string("err ") + text::WriteErrorPrefix + codec::ExceptionMessage(3)),
+        4);
+    QCOMPARE(rig.engine->WriteErrorCount(), 0);
 }
 
 void TestEngine::portThatCannotBeOpened() {
