@@ -5,6 +5,7 @@
 #include "cli/register_command.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
 #include <cstdio>
 #include <cstring>
@@ -92,6 +93,9 @@ int run(int argc, char** argv) {
     if (!QCoreApplication::instance())
         app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zucomm"));
+    // Standard error carries the errors of the command only; QT_LOGGING_RULES
+    // (e.g. "zucomm.*.debug=true") still turns the debug log on.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     return run(QCoreApplication::arguments(), out, err);

@@ -1,0 +1,475 @@
+// The real zucomm binary from a terminal: read, write and monitor against
+// zusim on a pseudo-terminal (ASCII and RTU) and against the built-in
+// simulated line; exit codes, printed values and error texts. When mbpoll is
+// installed, it reads and writes the same zusim registers as a second opinion.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+struct Ran {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+QString BuildDir() {
+    return qEnvironmentVariable("ZUCOMM_BUILD_DIR");
+}
+QString ZucommPath() {
+    return BuildDir() + QStringLiteral("/src/app/zucomm");
+}
+QString ZusimPath() {
+    return BuildDir() + QStringLiteral("/sim/zusim");
+}
+
+// Every wait is bounded; a child that overstays is killed.
+Ran RunProgram(const QString& program, const QStringList& args, const QString& dir,
+               const QProcessEnvironment& env, int timeoutMs = 30000) {
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(args);
+    p.setWorkingDirectory(dir);
+    p.setProcessEnvironment(env);
+    p.start();
+    Ran r;
+    if (!p.waitForStarted(10000)) {
+        r.err = QStringLiteral("could not start ") + program;
+        return r;
+    }
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(5000);
+        r.err = QStringLiteral("killed after %1 ms: ").arg(timeoutMs);
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err += QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+// zusim on a pty, stopped when the object goes.
+class Zusim {
+  public:
+    bool start(const QStringList& args, const QString& link) {
+        proc_.setProgram(ZusimPath());
+        proc_.setArguments(QStringList(args) << QStringLiteral("--link") << link);
+        proc_.start();
+        if (!proc_.waitForStarted(10000))
+            return false;
+        // The first line is the terminal's path; the link exists by then.
+        QByteArray first;
+        for (int i = 0; i < 100 && !first.contains('\n'); ++i) {
+            if (!proc_.waitForReadyRead(100) && proc_.state() != QProcess::Running)
+                break;
+            first += proc_.readAllStandardOutput();
+        }
+        path_ = QString::fromLocal8Bit(first).trimmed();
+        return path_.startsWith(QLatin1String("/dev/"));
+    }
+    ~Zusim() {
+        if (proc_.state() == QProcess::NotRunning)
+            return;
+        proc_.terminate();
+        if (!proc_.waitForFinished(5000)) {
+            proc_.kill();
+            proc_.waitForFinished(5000);
+        }
+    }
+    const QString& path() const { return path_; }
+
+  private:
+    QProcess proc_;
+    QString path_;
+};
+
+// Lines "HH:MM:SS.mmm address=N family=F PV=.. SV=.." of a monitor run, by address.
+QMultiMap<int, QRegularExpressionMatch> StatusLines(const QString& out) {
+    static const QRegularExpression line(
+        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d address=(\\d+) family=([ABC?]) "
+                       "PV=(\"[^\"]*\"|\\S+) SV=(\"[^\"]*\"|\\S+)$"),
+        QRegularExpression::MultilineOption);
+    QMultiMap<int, QRegularExpressionMatch> byAddress;
+    auto it = line.globalMatch(out);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        byAddress.insert(m.captured(1).toInt(), m);
+    }
+    return byAddress;
+}
+
+const QString kAsciiLine = QStringLiteral("9600,7,E,1,ASCII");
+const QString kRtuLine = QStringLiteral("19200,8,N,1,RTU");
+
+} // namespace
+
+class TestCliEndToEnd : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir work_; // current directory of every run (SETDT.$$$) and the config home
+    QProcessEnvironment env_;
+    int linkCount_ = 0;
+
+    Ran zucomm(const QStringList& args, int timeoutMs = 30000) {
+        return RunProgram(ZucommPath(), args, work_.path(), env_, timeoutMs);
+    }
+    QString nextLink() { return work_.filePath(QStringLiteral("tty%1").arg(++linkCount_)); }
+    void clearSetting() { QFile::remove(work_.filePath(QStringLiteral("SETDT.$$$"))); }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY2(!BuildDir().isEmpty(), "ZUCOMM_BUILD_DIR is not set (run through ctest)");
+        QVERIFY2(QFileInfo(ZucommPath()).isExecutable(),
+                 qPrintable(ZucommPath() + " is not built"));
+        QVERIFY2(QFileInfo(ZusimPath()).isExecutable(), qPrintable(ZusimPath() + " is not built"));
+        QVERIFY(work_.isValid());
+        env_ = QProcessEnvironment::systemEnvironment();
+        // No user's port map, and no display: the command line needs none.
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
+        env_.remove(QStringLiteral("DISPLAY"));
+        env_.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    }
+    void init() { clearSetting(); }
+
+    void writeThenReadOnAPty_data() {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("ASCII") << kAsciiLine;
+        QTest::newRow("RTU") << kRtuLine;
+    }
+    void writeThenReadOnAPty() {
+        QFETCH(QString, line);
+        Zusim sim;
+        QVERIFY(sim.start({"--line", line}, nextLink()));
+        const QStringList common{"--port", sim.path(), "--line", line, "--address", "2"};
+
+        const Ran w = zucomm(QStringList{"write"} << common << "--register"
+                                                  << "0x4701"
+                                                  << "--value"
+                                                  << "1234");
+        QCOMPARE(w.err, QString());
+        QCOMPARE(w.code, 0);
+        QCOMPARE(w.out, QStringLiteral("0x4701 = 1234 (0x04D2, signed 1234) written\n"));
+
+        const Ran neg = zucomm(QStringList{"write"} << common << "--register"
+                                                    << "0x4709"
+                                                    << "--value"
+                                                    << "-50");
+        QCOMPARE(neg.code, 0);
+
+        const Ran r = zucomm(QStringList{"read"} << common << "--register"
+                                                 << "0x4700"
+                                                 << "--count"
+                                                 << "2");
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(QRegularExpression("^0x4700 = \\d+ \\(0x[0-9A-F]{4}, signed -?\\d+\\)$")
+                     .match(lines[0])
+                     .hasMatch(),
+                 qPrintable(lines[0]));
+        QCOMPARE(lines[1], QStringLiteral("0x4701 = 1234 (0x04D2, signed 1234)"));
+
+        const Ran back = zucomm(QStringList{"read"} << common << "--register"
+                                                    << "0x4709");
+        QCOMPARE(back.out, QStringLiteral("0x4709 = 65486 (0xFFCE, signed -50)\n"));
+    }
+
+    void failuresOnAPty_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("zusimArgs");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("err");
+        const QStringList read{"read", "--register", "0x4700"};
+        for (const QString& line : {kAsciiLine, kRtuLine}) {
+            const QByteArray tag = line.endsWith("RTU") ? "RTU, " : "ASCII, ";
+            QTest::newRow(tag + "nobody at the address") << line << QStringList{}
+                                                         << (QStringList(read) << "--address"
+                                                                               << "9")
+                                                         << 4 << "Received data time out error\n";
+            QTest::newRow(tag + "register outside the map")
+                << line << QStringList{}
+                << QStringList{"read", "--register", "0x0100", "--address", "2"} << 6
+                << " Read error : illegal address  !!!\n";
+            QTest::newRow(tag + "bad checksum") << line << QStringList{"--fault", "bad-checksum:2"}
+                                                << (QStringList(read) << "--address"
+                                                                      << "2")
+                                                << 5 << "Received checksum error !!!\n";
+            QTest::newRow(tag + "reply from another address")
+                << line << QStringList{"--fault", "wrong-address:2"}
+                << (QStringList(read) << "--address"
+                                      << "2")
+                << 5 << "Address not correct\n";
+            QTest::newRow(tag + "controller silent") << line << QStringList{"--fault", "silence:1"}
+                                                     << (QStringList(read) << "--address"
+                                                                           << "1")
+                                                     << 4 << "Received data time out error\n";
+        }
+        QTest::newRow("ASCII, write to a read-only register")
+            << kAsciiLine << QStringList{}
+            << QStringList{"write", "--register", "0x4700", "--value", "1", "--address", "2"} << 6
+            << "Writing data compare fail !!!\nthe device refused the write: exception 2, illegal "
+               "address  !!!\n";
+    }
+    void failuresOnAPty() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, zusimArgs);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, err);
+        Zusim sim;
+        QVERIFY(sim.start(QStringList{"--line", line} << zusimArgs, nextLink()));
+        const Ran r = zucomm(args << "--port" << sim.path() << "--line" << line);
+        QCOMPARE(r.err, err);
+        QCOMPARE(r.code, code);
+        QCOMPARE(r.out, QString());
+    }
+
+    void lineSettingFromSetdtAndPortFromTheMap() {
+        // SETDT.$$$ says RTU at 19200 (946 = COM3, 19200, 8N1, RTU); the port map
+        // puts COM5 on the pty.
+        Zusim sim;
+        const QString link = nextLink();
+        QVERIFY(sim.start({"--line", kRtuLine, "--device", "C:7"}, link));
+        QFile setting(work_.filePath("SETDT.$$$"));
+        QVERIFY(setting.open(QIODevice::WriteOnly));
+        setting.write("946");
+        setting.close();
+        QDir().mkpath(work_.filePath("config/zucomm"));
+        QFile map(work_.filePath("config/zucomm/ports.conf"));
+        QVERIFY(map.open(QIODevice::WriteOnly));
+        map.write(QStringLiteral("COM5=%1\n").arg(link).toLocal8Bit());
+        map.close();
+        const Ran r = zucomm({"read", "--port", "COM5", "--address", "7", "--register", "0x4701"});
+        QFile::remove(map.fileName());
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("0x4701 = 1000 (0x03E8, signed 1000)\n"));
+        // The ASCII default without SETDT.$$$ does not reach the RTU controller.
+        clearSetting();
+        const Ran ascii =
+            zucomm({"read", "--port", link, "--address", "7", "--register", "0x4701"});
+        QCOMPARE(ascii.code, 4);
+    }
+
+    void builtInSimulatedLine() {
+        for (int address : {1, 2, 3}) {
+            const Ran r = zucomm({"read", "--port", "sim", "--address", QString::number(address),
+                                  "--register", "0x4701"});
+            QCOMPARE(r.code, 0);
+            QCOMPARE(r.out, QStringLiteral("0x4701 = 1000 (0x03E8, signed 1000)\n"));
+        }
+        const Ran w = zucomm({"write", "--port", "sim", "--address", "3", "--register", "0x4701",
+                              "--value", "0x01F4"});
+        QCOMPARE(w.code, 0);
+        QCOMPARE(w.out, QStringLiteral("0x4701 = 500 (0x01F4, signed 500) written\n"));
+        const Ran t = zucomm({"read", "--port", "sim", "--address", "4", "--register", "0x4701"});
+        QCOMPARE(t.code, 4);
+        QCOMPARE(t.err, QStringLiteral("Received data time out error\n"));
+        // The built-in controllers speak 9600,7,E,1,ASCII only.
+        const Ran rtu = zucomm({"read", "--port", "sim", "--line", kRtuLine, "--address", "1",
+                                "--register", "0x4701"});
+        QCOMPARE(rtu.code, 4);
+    }
+
+    void monitorOnAPty_data() {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("ASCII") << kAsciiLine;
+        QTest::newRow("RTU") << kRtuLine;
+    }
+    void monitorOnAPty() {
+        QFETCH(QString, line);
+        Zusim sim;
+        QVERIFY(sim.start({"--line", line}, nextLink()));
+        // A value written by one command is what the monitor shows: SV 123.4.
+        QCOMPARE(zucomm({"write", "--port", sim.path(), "--line", line, "--address", "2",
+                         "--register", "0x4701", "--value", "1234"})
+                     .code,
+                 0);
+        const Ran r = zucomm({"monitor", "--port", sim.path(), "--line", line, "--address", "1",
+                              "--address", "2", "--address", "3", "--seconds", "4"});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.startsWith("# zucomm monitor on " + sim.path()), qPrintable(r.out));
+        const auto lines = StatusLines(r.out);
+        const QMap<int, QString> family{{1, "A"}, {2, "B"}, {3, "C"}};
+        const QMap<int, QString> sv{{1, "100.0"}, {2, "123.4"}, {3, "100.0"}};
+        for (int a : {1, 2, 3}) {
+            QVERIFY2(lines.count(a) >= 2, qPrintable(r.out));
+            for (const auto& m : lines.values(a)) {
+                QCOMPARE(m.captured(2), family[a]);
+                QCOMPARE(m.captured(4), sv[a]);
+                QVERIFY2(
+                    QRegularExpression("^\"?-? ?\\d+\\.\\d\"?$").match(m.captured(3)).hasMatch(),
+                    qPrintable(m.captured(0)));
+            }
+        }
+        QVERIFY(!r.out.contains("error="));
+    }
+
+    void monitorShowsThePvErrorText() {
+        Zusim sim;
+        QVERIFY(sim.start({"--device", "B:4", "--fault", "pv-status:4:param=4"}, nextLink()));
+        const Ran r = zucomm({"monitor", "--port", sim.path(), "--address", "4", "--seconds", "3"});
+        QCOMPARE(r.code, 0);
+        const auto lines = StatusLines(r.out);
+        QVERIFY2(!lines.isEmpty(), qPrintable(r.out));
+        for (const auto& m : lines)
+            QCOMPARE(m.captured(3), QStringLiteral("\"Input error\""));
+    }
+
+    void monitorOnTheBuiltInLine() {
+        const Ran r = zucomm({"monitor", "--port", "sim", "--address", "1", "--address", "2",
+                              "--address", "3", "--seconds", "4"});
+        QCOMPARE(r.code, 0);
+        const auto lines = StatusLines(r.out);
+        for (int a : {1, 2, 3}) {
+            QVERIFY2(lines.count(a) >= 2, qPrintable(r.out));
+            QCOMPARE(lines.value(a).captured(2), QString(QChar('A' + a - 1)));
+            QCOMPARE(lines.value(a).captured(4), QStringLiteral("100.0"));
+        }
+    }
+
+    void monitorDropsASilentAddress() {
+        const Ran r = zucomm({"monitor", "--port", "sim", "--address", "9", "--seconds", "30"});
+        QCOMPARE(r.code, 4);
+        QCOMPARE(r.out.count("address=9 error=\"Received data time out error\""), 4);
+        QVERIFY(r.out.contains("address=9 dropped="));
+        QVERIFY2(r.err.contains("no controller answers any more"), qPrintable(r.err));
+        QVERIFY(StatusLines(r.out).isEmpty());
+    }
+
+    void portProblemsAreOneLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("read, no such device")
+            << QStringList{"read",       "--port", "/dev/zucomm-missing", "--address", "1",
+                           "--register", "1"}
+            << 3 << "zucomm read: /dev/zucomm-missing does not exist";
+        QTest::newRow("monitor, no such device")
+            << QStringList{"monitor", "--port", "/dev/zucomm-missing", "--seconds", "5"} << 3
+            << "zucomm monitor: ";
+        QTest::newRow("COM9 without a device")
+            << QStringList{"write",      "--port", "COM9",    "--address", "1",
+                           "--register", "1",      "--value", "1"}
+            << 3 << "zucomm write: COM9 is not assigned";
+        QTest::newRow("no port") << QStringList{"read", "--address", "1", "--register", "1"} << 2
+                                 << "zucomm read: --port is missing";
+        QTest::newRow("bad option") << QStringList{"monitor", "--port", "sim", "--adress", "1"} << 2
+                                    << "zucomm monitor: Unknown option 'adress'";
+        QTest::newRow("bad line") << QStringList{"read", "--port", "sim", "--line",
+                                                 "9600,7,X,1,ASCII"}
+                                  << 2 << "zucomm read: --line: parity must be N, E or O";
+        QTest::newRow("unknown subcommand")
+            << QStringList{"scan"} << 2 << "zucomm: unknown subcommand \"scan\"";
+    }
+    void portProblemsAreOneLine() {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, start);
+        const Ran r = zucomm(args);
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.startsWith(start), qPrintable(r.err));
+        QCOMPARE(r.err.count('\n'), 1);
+    }
+
+    void portWithoutPermission() {
+        if (::geteuid() == 0)
+            QSKIP("root opens any device; the permission error cannot happen");
+        Zusim sim;
+        QVERIFY(sim.start({}, nextLink()));
+        QVERIFY(QFile::setPermissions(sim.path(), QFileDevice::Permissions{}));
+        const Ran r = zucomm({"read", "--port", sim.path(), "--address", "1", "--register", "1"});
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains("Permission denied"), qPrintable(r.err));
+        QCOMPARE(r.err.count('\n'), 1);
+    }
+
+    void helpAndVersion() {
+        const Ran top = zucomm({"--help"});
+        QCOMPARE(top.code, 0);
+        for (const char* word : {"monitor", "read", "write", "--port", "--line", "Exit status"})
+            QVERIFY2(top.out.contains(word), word);
+        for (const char* sub : {"monitor", "read", "write"}) {
+            const Ran h = zucomm({sub, "--help"});
+            QCOMPARE(h.code, 0);
+            QVERIFY(h.out.startsWith(QStringLiteral("Usage: zucomm ") + sub));
+        }
+        const Ran v = zucomm({"--version"});
+        QCOMPARE(v.code, 0);
+        QVERIFY(v.out.startsWith("zucomm "));
+    }
+
+    void agreesWithMbpoll() {
+        const QString mbpoll = QStandardPaths::findExecutable("mbpoll");
+        if (mbpoll.isEmpty())
+            QSKIP("mbpoll is not installed");
+        Zusim sim;
+        const QString link = nextLink();
+        QVERIFY(sim.start({"--line", kRtuLine, "--device", "B:1"}, link));
+        // mbpoll counts references from 1: 0x4708 is reference 18185.
+        const QStringList mb{"-m", "rtu",  "-a", "1", "-b", "19200",
+                             "-P", "none", "-t", "4", "-1", "-q"};
+        const Ran theirs = RunProgram(mbpoll,
+                                      QStringList(mb) << "-r"
+                                                      << "18185"
+                                                      << "-c"
+                                                      << "8" << link,
+                                      work_.path(), env_);
+        QCOMPARE(theirs.code, 0);
+        const Ran ours = zucomm({"read", "--port", link, "--line", kRtuLine, "--address", "1",
+                                 "--register", "0x4708", "--count", "8"});
+        QCOMPARE(ours.code, 0);
+        QStringList theirValues, ourValues;
+        static const QRegularExpression mbLine("^\\[(\\d+)\\]:\\s+(-?\\d+)",
+                                               QRegularExpression::MultilineOption);
+        for (auto it = mbLine.globalMatch(theirs.out); it.hasNext();) {
+            const auto m = it.next();
+            theirValues
+                << QStringLiteral("%1=%2").arg(m.captured(1).toInt() - 1).arg(m.captured(2));
+        }
+        static const QRegularExpression ourLine("^0x([0-9A-F]{4}) = (\\d+) ",
+                                                QRegularExpression::MultilineOption);
+        for (auto it = ourLine.globalMatch(ours.out); it.hasNext();) {
+            const auto m = it.next();
+            ourValues
+                << QStringLiteral("%1=%2").arg(m.captured(1).toInt(nullptr, 16)).arg(m.captured(2));
+        }
+        QCOMPARE(ourValues.size(), 8);
+        QCOMPARE(ourValues, theirValues);
+
+        // Each side writes, the other reads it back.
+        QCOMPARE(RunProgram(mbpoll,
+                            QStringList(mb) << "-r"
+                                            << "18178" << link << "777",
+                            work_.path(), env_)
+                     .code,
+                 0);
+        QCOMPARE(zucomm({"read", "--port", link, "--line", kRtuLine, "--address", "1", "--register",
+                         "0x4701"})
+                     .out,
+                 QStringLiteral("0x4701 = 777 (0x0309, signed 777)\n"));
+        QCOMPARE(zucomm({"write", "--port", link, "--line", kRtuLine, "--address", "1",
+                         "--register", "0x4701", "--value", "555"})
+                     .code,
+                 0);
+        const Ran check = RunProgram(mbpoll,
+                                     QStringList(mb) << "-r"
+                                                     << "18178" << link,
+                                     work_.path(), env_);
+        QVERIFY2(check.out.contains(QRegularExpression("\\[18178\\]:\\s+555")),
+                 qPrintable(check.out));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliEndToEnd)
+#include "tst_cli_e2e.moc"
