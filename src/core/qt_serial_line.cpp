@@ -159,7 +159,8 @@ void QtSerialLine::onError(QSerialPort::SerialPortError e)
         break;
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
-        fail(QStringLiteral("%1: %2").arg(path_, port_.errorString()));
+        fail(QStringLiteral("%1 stopped working (%2). Is the adapter still plugged in?")
+                 .arg(path_, port_.errorString()));
         break;
     default:
         break;
