@@ -141,7 +141,6 @@ class MonitorEngine {
     int readErrorCount_ = 0;
     int writeErrorCount_ = 0;
     std::uint16_t timerHandle_ = 0;
-    std::int64_t armedAtMs_ = 0;
     std::array<std::uint8_t, ReceiveBufferSize> receiveBuffer_{};
     int receiveCount_ = 0;
     bool receiveOverflow_ = false;

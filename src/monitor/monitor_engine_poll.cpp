@@ -183,7 +183,6 @@ void MonitorEngine::putFrame() {
 }
 
 void MonitorEngine::armTimer() {
-    armedAtMs_ = app_.clock().nowMs();
     port_.SetTimerTrigger(timerHandle_, timeoutTicks_, true);
 }
 
@@ -238,9 +237,6 @@ void MonitorEngine::onData(int count) {
 
 void MonitorEngine::onTimeout() {
     if (!awaitingReply_)
-        return;
-    // An expiry that belongs to an earlier arming is not this frame's time-out.
-    if (app_.clock().nowMs() - armedAtMs_ < std::int64_t(timeoutTicks_) * TimerTickMs)
         return;
     port_.SetTimerTrigger(timerHandle_, 0, false);
     awaitingReply_ = false;
