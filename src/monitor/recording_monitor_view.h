@@ -2,6 +2,7 @@
 // A monitor view without widgets: it keeps what each control would show and a
 // log of the operations in order. Tests assert on it; a command-line monitor
 // can print from it.
+#include "core/texts.h"
 #include "monitor/monitor_view.h"
 
 #include <array>
@@ -38,7 +39,7 @@ class RecordingMonitorView : public MonitorView {
     int programDisplayMode = 0;
     bool parameterPanelVisible = false;
     std::string uv, coldShow;
-    std::string errMessage = "NO Error !!!";
+    std::string errMessage = text::NoErrorStart;
     Colour errColour = Colour::Teal;
     bool debugVisible = false;
     std::map<MonitorMenu, bool> enabled, checked;
