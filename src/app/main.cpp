@@ -5,6 +5,7 @@
 #include "core/app_state.h"
 #include "core/clock.h"
 #include "core/port_directory.h"
+#include "monitor/monitor_window.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
 #include "sim/lib/standard_line_factory.h"
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
     zu::QtDialogs dialogs;
 
     zu::TMainForm mainForm(state, dialogs);
+    // The monitor lives for the whole run, hidden until MONITOR.
+    zu::TPMonitor monitor(state, dialogs);
+    mainForm.setMonitorWindow(&monitor);
     // Maximised; without a window manager (a bare X server) the window is
     // given the screen's size itself.
     if (QScreen* screen = QGuiApplication::primaryScreen())
