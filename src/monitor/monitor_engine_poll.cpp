@@ -85,7 +85,7 @@ void MonitorEngine::chooseAndSend() {
         if (slot >= 0 && slot < SlotCount && model_.deviceSlots[slot].connected) {
             if (const auto read = PollRequestOf(kind, model_.deviceSlots[slot])) {
                 requestAddress_ = model_.deviceSlots[slot].address;
-                sendRequest(read->function, read->reg, read->count, kind, slot, false);
+                sendRequest(read->function, read->start, read->count, kind, slot, false);
                 return;
             }
         } else if (kind >= 10) {
@@ -453,6 +453,7 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
         break;
     case ErrWriteCompare:
         showError(zu::text::WriteCompareFail);
+        view_.showWriteNotEchoed();
         break;
     case ErrFunction:
         if (function == 0x83 || function == 0xE7 || function == 0xE8) {

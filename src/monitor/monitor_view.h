@@ -171,6 +171,9 @@ class MonitorView {
     virtual void showPortOpenError(const std::string& message) = 0;
     // The line broke while polling; told once, polling has stopped.
     virtual void showLineLost(const std::string& message) = 0;
+    // A single write was dropped because its echo differed (refused or changed
+    // by the device); the parameters are being read back.
+    virtual void showWriteNotEchoed() {}
 };
 
 } // namespace zu

@@ -631,6 +631,10 @@ void TPMonitor::showLineLost(const std::string& message) {
     dialogs_.message(this, q(message));
 }
 
+void TPMonitor::showWriteNotEchoed() {
+    notice(QString::fromLatin1(text::NoticeEchoMismatch));
+}
+
 void TPMonitor::setErrMessage(const QString& text) {
     ErrMessage->setText(text);
 }

@@ -85,6 +85,7 @@ class TPMonitor : public QMainWindow, public MonitorView, public EditingHost {
     void closeWindow() override;
     void showPortOpenError(const std::string& message) override;
     void showLineLost(const std::string& message) override;
+    void showWriteNotEchoed() override;
 
     // --- EditingHost ---
     void setErrMessage(const QString& text) override;

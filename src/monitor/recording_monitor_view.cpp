@@ -210,6 +210,10 @@ void RecordingMonitorView::showPortOpenError(const std::string& message) {
     portErrors.push_back(message);
 }
 
+void RecordingMonitorView::showWriteNotEchoed() {
+    note("notechoed");
+}
+
 void RecordingMonitorView::showLineLost(const std::string& message) {
     note("linelost " + message);
     lineLost.push_back(message);

@@ -85,6 +85,7 @@ class RecordingMonitorView : public MonitorView {
     void closeWindow() override;
     void showPortOpenError(const std::string& message) override;
     void showLineLost(const std::string& message) override;
+    void showWriteNotEchoed() override;
 
   private:
     void note(std::string line);

@@ -441,6 +441,7 @@ void TestEngine::writeEchoDiffers() {
     QVERIFY(w != s.end());
     QCOMPARE(std::count(s.begin(), s.end(), "01 06 4701 07D0"), 1L); // not repeated
     QCOMPARE(rig.view.count(std::string("err ") + text::WriteCompareFail), 1);
+    QCOMPARE(rig.view.count("notechoed"), 1);
     QVERIFY(!q.WritePending);
     QVERIFY(std::find(w, s.end(), "01 03 4720 0008") != s.end()); // read back
 }

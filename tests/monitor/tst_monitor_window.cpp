@@ -579,6 +579,8 @@ void TestMonitorWindow::noticesGoToTheStatusLine() {
     QCOMPARE(w().statusBar()->currentMessage(), QStringLiteral("Writing Pb = 12.0"));
     w().setErrMessage(QStringLiteral("Writing data compare fail !!!"));
     QCOMPARE(rig->text("ErrMessage"), QStringLiteral("Writing data compare fail !!!"));
+    w().showWriteNotEchoed();
+    QVERIFY(w().statusBar()->currentMessage().contains(QStringLiteral("did not echo")));
     rig->dialogs.pushAnswer(true);
     QVERIFY(w().confirm(QStringLiteral("Will clear factory setting, continue anyway ?")));
     QVERIFY(!w().confirm(QStringLiteral("Will clear factory setting, continue anyway ?")));
