@@ -9,16 +9,10 @@
 #include <limits>
 #include <string>
 #include <vector>
+#include "fuzz/fuzz_check.h"
 
 namespace codec = zu::codec;
 
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__);                 \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 namespace {
 

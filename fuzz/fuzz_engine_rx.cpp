@@ -13,16 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+#include "fuzz/fuzz_check.h"
 
 using namespace zu;
 
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__);                 \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 namespace {
 

@@ -8,14 +8,8 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include "fuzz/fuzz_check.h"
 
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__);                 \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 namespace {
 

@@ -9,16 +9,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include "fuzz/fuzz_check.h"
 
 using namespace zu::sim;
 
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__);                 \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 namespace {
 

@@ -106,6 +106,9 @@ class MonitorEngine {
     void onData(int count);
     void onTimeout();
     void frameComplete();
+    // The frame in flight has ended: closes the window on a pending EXIT, or
+    // sends the next request when the reply has nobody to go to. True then.
+    bool endsWithoutParsing();
     void parse();
     void handleRead(const CheckedReply& r);
     void handleWriteReply(const CheckedReply& r);

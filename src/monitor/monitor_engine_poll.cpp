@@ -239,17 +239,8 @@ void MonitorEngine::onTimeout() {
     if (!awaitingReply_)
         return;
     port_.SetTimerTrigger(timerHandle_, 0, false);
-    awaitingReply_ = false;
-    if (closeRequested_) {
-        view_.closeWindow();
-        FormClose();
+    if (endsWithoutParsing())
         return;
-    }
-    if (inFlight_.stale || connectedCount_ == 0) {
-        inFlight_.stale = false;
-        chooseAndSend();
-        return;
-    }
     if (app_.RtuMode && receiveCount_ > 0) {
         if (receiveCount_ < rtuMinimumLength_ && !rtuGrace_ && !receiveOverflow_) {
             // Shorter than asked for: an exception reply, or the rest is on its
@@ -281,18 +272,23 @@ void MonitorEngine::onTimeout() {
 }
 
 void MonitorEngine::frameComplete() {
+    if (!endsWithoutParsing())
+        parse();
+}
+
+bool MonitorEngine::endsWithoutParsing() {
     awaitingReply_ = false;
     if (closeRequested_) {
         view_.closeWindow();
         FormClose();
-        return;
+        return true;
     }
     if (inFlight_.stale || connectedCount_ == 0) {
         inFlight_.stale = false;
         chooseAndSend();
-        return;
+        return true;
     }
-    parse();
+    return false;
 }
 
 // ------------------------------------------------------------------ parsing
