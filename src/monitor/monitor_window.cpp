@@ -241,6 +241,13 @@ QWidget* TPMonitor::buildUpperHalf() {
         (*g[i])->setMaxValue(1000);
         (*g[i])->setBackColor(Qt::white);
         (*g[i])->setMinimumSize(int(70 * uiScale_), int(18 * uiScale_));
+        // Their place is kept while hidden, so the columns do not jump when
+        // the selected controller's outputs appear.
+        for (QWidget* w : {static_cast<QWidget*>(*lb[i]), static_cast<QWidget*>(*g[i])}) {
+            QSizePolicy keep = w->sizePolicy();
+            keep.setRetainSizeWhenHidden(true);
+            w->setSizePolicy(keep);
+        }
         outputs->addWidget(*lb[i]);
         outputs->addWidget(*g[i]);
     }
