@@ -178,7 +178,10 @@ PortResult TApdComPort::PutBlock(const void* data, std::uint16_t length)
     if (length > PortBufferSize)
         return PortResult::failure(QStringLiteral("Output buffer full"));
     const QByteArray bytes(static_cast<const char*>(data), length);
-    if (!line_->write(bytes))
+    inPutBlock_ = true;
+    const bool written = line_->write(bytes);
+    inPutBlock_ = false;
+    if (!written)
         return PortResult::failure(QStringLiteral("Writing to %1 failed").arg(deviceName()));
     return {};
 }
@@ -203,7 +206,12 @@ void TApdComPort::onReceived(const QByteArray& bytes)
                                         [](const Event& e) { return e.message == MsgDataAvailable; });
     if (!dataQueued && n > 0) {
         events_.push_back({MsgDataAvailable, 0});
-        postDelivery();
+        // Bytes from the event loop go straight to the owner when nothing else
+        // waits: a posted delivery would cost a second wake-up per chunk.
+        if (!inHandler_ && !inPutBlock_ && events_.size() == 1 && !deliveryPending_)
+            deliver();
+        else
+            postDelivery();
     }
 }
 

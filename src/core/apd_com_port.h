@@ -109,6 +109,7 @@ private:
     std::deque<Event> events_;
     TimerId deliveryPending_ = 0;
     bool inHandler_ = false;
+    bool inPutBlock_ = false;
     int announcedLeft_ = 0;   // bytes GetChar may still take in the running handler
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
-#include <unordered_map>
+#include <algorithm>
 
 namespace zu {
 
@@ -26,66 +26,15 @@ void ClockTimer::fire()
         onTimeout();
 }
 
-namespace {
-
-class RealClock : public Clock {
-public:
-    RealClock() { elapsed_.start(); }
-    ~RealClock() override
-    {
-        for (auto& [id, t] : timers_)
-            delete t;
-    }
-    std::int64_t nowMs() const override { return elapsed_.elapsed(); }
-    QTime timeOfDay() const override { return QTime::currentTime(); }
-    TimerId callAfter(std::int64_t ms, std::function<void()> fn) override
-    {
-        TimerId id = nextId_++;
-        auto* t = new QTimer;
-        t->setSingleShot(true);
-        t->setTimerType(Qt::PreciseTimer);
-        QObject::connect(t, &QTimer::timeout, [this, id, fn = std::move(fn)] {
-            auto it = timers_.find(id);
-            if (it == timers_.end())
-                return;
-            it->second->deleteLater();
-            timers_.erase(it);
-            fn();
-        });
-        timers_[id] = t;
-        t->start(int(ms < 0 ? 0 : ms));
-        return id;
-    }
-    void cancel(TimerId id) override
-    {
-        auto it = timers_.find(id);
-        if (it == timers_.end())
-            return;
-        it->second->stop();
-        it->second->deleteLater();
-        timers_.erase(it);
-    }
-
-private:
-    QElapsedTimer elapsed_;
-    TimerId nextId_ = 1;
-    std::unordered_map<TimerId, QTimer*> timers_;
-};
-
-} // namespace
-
-std::unique_ptr<Clock> makeRealClock() { return std::make_unique<RealClock>(); }
-
-TimerId VirtualClock::callAfter(std::int64_t ms, std::function<void()> fn)
+TimerId CallbackQueue::add(std::int64_t due, std::function<void()> fn)
 {
-    TimerId id = nextId_++;
-    std::int64_t due = now_ + (ms < 0 ? 0 : ms);
+    const TimerId id = nextId_++;
     queue_.emplace(Key{due, id}, std::move(fn));
     dueOf_[id] = due;
     return id;
 }
 
-void VirtualClock::cancel(TimerId id)
+void CallbackQueue::cancel(TimerId id)
 {
     auto it = dueOf_.find(id);
     if (it == dueOf_.end())
@@ -94,14 +43,89 @@ void VirtualClock::cancel(TimerId id)
     dueOf_.erase(it);
 }
 
+std::pair<std::int64_t, std::function<void()>> CallbackQueue::takeNext()
+{
+    auto node = queue_.extract(queue_.begin());
+    dueOf_.erase(node.key().id);
+    return {node.key().due, std::move(node.mapped())};
+}
+
+namespace {
+
+// One QTimer armed for the earliest callback: a serial port re-arms its
+// time-out at every chunk, and a timer object per callback would cost more
+// than the polling itself.
+class RealClock : public Clock {
+public:
+    RealClock()
+    {
+        elapsed_.start();
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { runDue(); });
+    }
+    std::int64_t nowMs() const override { return elapsed_.elapsed(); }
+    QTime timeOfDay() const override { return QTime::currentTime(); }
+    TimerId callAfter(std::int64_t ms, std::function<void()> fn) override
+    {
+        const TimerId id = queue_.add(nowMs() + (ms < 0 ? 0 : ms), std::move(fn));
+        rearm();
+        return id;
+    }
+    void cancel(TimerId id) override
+    {
+        queue_.cancel(id);
+        rearm();
+    }
+
+private:
+    void runDue()
+    {
+        // What the callbacks ask for now waits for the next turn of the event
+        // loop, so a callback that keeps re-posting itself cannot starve I/O.
+        const std::int64_t now = nowMs();
+        const TimerId newest = queue_.lastAdded();
+        while (!queue_.empty() && queue_.nextDue() <= now && queue_.nextId() <= newest)
+            queue_.takeNext().second();
+        rearm();
+    }
+    void rearm()
+    {
+        if (queue_.empty()) {
+            timer_.stop();
+            return;
+        }
+        const std::int64_t due = queue_.nextDue();
+        if (timer_.isActive() && armedFor_ == due)
+            return;
+        armedFor_ = due;
+        timer_.start(int(std::max<std::int64_t>(0, due - nowMs())));
+    }
+
+    QElapsedTimer elapsed_;
+    QTimer timer_;
+    CallbackQueue queue_;
+    std::int64_t armedFor_ = -1;
+};
+
+} // namespace
+
+std::unique_ptr<Clock> makeRealClock() { return std::make_unique<RealClock>(); }
+
+TimerId VirtualClock::callAfter(std::int64_t ms, std::function<void()> fn)
+{
+    return queue_.add(now_ + (ms < 0 ? 0 : ms), std::move(fn));
+}
+
+void VirtualClock::cancel(TimerId id) { queue_.cancel(id); }
+
 void VirtualClock::advance(std::int64_t ms)
 {
     const std::int64_t end = now_ + (ms < 0 ? 0 : ms);
-    while (!queue_.empty() && queue_.begin()->first.due <= end) {
-        auto node = queue_.extract(queue_.begin());
-        dueOf_.erase(node.key().id);
-        now_ = node.key().due;
-        node.mapped()();
+    while (!queue_.empty() && queue_.nextDue() <= end) {
+        auto [due, fn] = queue_.takeNext();
+        now_ = due;
+        fn();
     }
     now_ = end;
 }
@@ -110,7 +134,7 @@ bool VirtualClock::step()
 {
     if (queue_.empty())
         return false;
-    advance(queue_.begin()->first.due - now_);
+    advance(queue_.nextDue() - now_);
     return true;
 }
 
@@ -118,11 +142,11 @@ bool VirtualClock::advanceUntil(const std::function<bool()>& pred, std::int64_t 
 {
     const std::int64_t end = now_ + maxMs;
     while (!pred()) {
-        if (queue_.empty() || queue_.begin()->first.due > end) {
+        if (queue_.empty() || queue_.nextDue() > end) {
             now_ = end;
             return pred();
         }
-        advance(queue_.begin()->first.due - now_);
+        advance(queue_.nextDue() - now_);
     }
     return true;
 }

@@ -50,8 +50,32 @@ private:
     TimerId pending_ = 0;
 };
 
-// Real time, on QElapsedTimer and QTimer of the thread that uses it.
+// Real time, on QElapsedTimer and one QTimer of the thread that uses it.
 std::unique_ptr<Clock> makeRealClock();
+
+// Callbacks ordered by due time, then by the order they were asked for.
+class CallbackQueue {
+public:
+    TimerId add(std::int64_t due, std::function<void()> fn);
+    void cancel(TimerId id);
+    bool empty() const { return queue_.empty(); }
+    std::size_t size() const { return queue_.size(); }
+    std::int64_t nextDue() const { return queue_.begin()->first.due; }
+    TimerId nextId() const { return queue_.begin()->first.id; }
+    TimerId lastAdded() const { return nextId_ - 1; }
+    // Removes the earliest callback and returns it with its due time.
+    std::pair<std::int64_t, std::function<void()>> takeNext();
+
+private:
+    struct Key {
+        std::int64_t due;
+        TimerId id;
+        bool operator<(const Key& o) const { return due != o.due ? due < o.due : id < o.id; }
+    };
+    TimerId nextId_ = 1;
+    std::map<Key, std::function<void()>> queue_;
+    std::map<TimerId, std::int64_t> dueOf_;
+};
 
 // Virtual time for tests: nothing happens until the test advances it.
 class VirtualClock : public Clock {
@@ -73,16 +97,9 @@ public:
     std::size_t pendingCount() const { return queue_.size(); }
 
 private:
-    struct Key {
-        std::int64_t due;
-        TimerId id;
-        bool operator<(const Key& o) const { return due != o.due ? due < o.due : id < o.id; }
-    };
     std::int64_t now_ = 0;
-    TimerId nextId_ = 1;
     QTime startOfDay_;
-    std::map<Key, std::function<void()>> queue_;
-    std::map<TimerId, std::int64_t> dueOf_;
+    CallbackQueue queue_;
 };
 
 } // namespace zu

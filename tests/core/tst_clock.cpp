@@ -62,6 +62,40 @@ private slots:
         QVERIFY(!t.enabled());
     }
 
+    void realClockRunsCallbacksInOrderAndHonoursCancel()
+    {
+        auto c = makeRealClock();
+        QList<int> order;
+        c->callAfter(30, [&] { order << 30; });
+        const auto gone = c->callAfter(10, [&] { order << -1; });
+        c->callAfter(20, [&] { order << 20; });
+        c->callAfter(0, [&] {
+            order << 0;
+            c->callAfter(0, [&] { order << 1; });
+        });
+        c->cancel(gone);
+        QTRY_COMPARE_WITH_TIMEOUT(order.size(), 4, 2000);
+        QCOMPARE(order, (QList<int>{0, 1, 20, 30}));
+    }
+
+    void realClockSelfRepostingCallbackLetsTheEventLoopRun()
+    {
+        auto c = makeRealClock();
+        int spins = 0;
+        bool stop = false;
+        std::function<void()> spin = [&] {
+            ++spins;
+            if (!stop)
+                c->callAfter(0, spin);
+        };
+        c->callAfter(0, spin);
+        bool otherRan = false;
+        QTimer::singleShot(20, [&] { otherRan = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(otherRan, 2000);
+        stop = true;
+        QVERIFY(spins > 1);
+    }
+
     void realClockCallsBackOnTheEventLoop()
     {
         auto c = makeRealClock();
