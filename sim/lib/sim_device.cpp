@@ -32,20 +32,20 @@ Device::Device(char family, std::uint8_t address, Clock& clock, DeviceSetting se
 }
 
 void Device::restoreDefaults() {
-    for (const RegisterSpec& s : layout_.registers)
+    for (const RegisterInfo& s : layout_.registers)
         store(s.reg, s.initial);
     programActive_ = false;
     tuneEndMs_ = -1;
 }
 
-const RegisterSpec* Device::spec(std::uint16_t reg) const {
+const RegisterInfo* Device::registerInfo(std::uint16_t reg) const {
     auto it = std::lower_bound(layout_.registers.begin(), layout_.registers.end(), reg,
-                               [](const RegisterSpec& s, std::uint16_t r) { return s.reg < r; });
+                               [](const RegisterInfo& s, std::uint16_t r) { return s.reg < r; });
     if (it != layout_.registers.end() && it->reg == reg)
         return &*it;
     // Family tables are sorted except for the few registers outside the main
     // window appended at the end.
-    for (const RegisterSpec& s : layout_.registers)
+    for (const RegisterInfo& s : layout_.registers)
         if (s.reg == reg)
             return &s;
     return nullptr;
@@ -388,7 +388,7 @@ std::vector<std::uint8_t> Device::readReply(const Request& r) {
 
 // --- writes ---------------------------------------------------------------
 
-std::uint8_t Device::writeChecked(const RegisterSpec& s, std::uint16_t value) {
+std::uint8_t Device::writeChecked(const RegisterInfo& s, std::uint16_t value) {
     const std::int32_t v = s.minValue < 0 ? asSigned(value) : std::int32_t(value);
     if (s.access & Command) {
         if (value != kUnlockWord)
@@ -457,7 +457,7 @@ std::uint8_t Device::write(std::uint16_t reg, std::uint16_t value) {
     }
     if (comWriteOff && reg != roles_.comWrite && reg != roles_.statusWord)
         return exc::IllegalCommand;
-    const RegisterSpec* s = spec(reg);
+    const RegisterInfo* s = registerInfo(reg);
     if (!s || !(s->access & Write))
         return exc::IllegalAddress;
     if ((s->access & Unlock) && !wasUnlocked)

@@ -95,9 +95,9 @@ class Device {
     std::vector<std::uint8_t> readReply(const Request& r);
     std::vector<std::uint8_t> identification(const Request& r);
     std::uint8_t write(std::uint16_t reg, std::uint16_t value);
-    std::uint8_t writeChecked(const RegisterSpec& spec, std::uint16_t value);
+    std::uint8_t writeChecked(const RegisterInfo& info, std::uint16_t value);
     std::uint16_t readValue(std::uint16_t reg, bool advance);
-    const RegisterSpec* spec(std::uint16_t reg) const;
+    const RegisterInfo* registerInfo(std::uint16_t reg) const;
     std::int32_t stored(std::uint16_t reg) const;
     void store(std::uint16_t reg, std::int32_t value);
     // Registers live in two pages, 0x47xx and 0x10xx; -1 for any other.

@@ -15,8 +15,8 @@ constexpr std::int32_t kLow = -1999; // four-digit display limits
 constexpr std::int32_t kHigh = 9999;
 
 // Registers common to families B and C, in address order.
-std::vector<RegisterSpec> commonBC(bool familyC) {
-    std::vector<RegisterSpec> r = {
+std::vector<RegisterInfo> commonBC(bool familyC) {
+    std::vector<RegisterInfo> r = {
         {0x4700, 0, R, 0, 0},
         {0x4701, 1000, RW, kLow, kHigh},
         {0x4702, 0, RW, 0, 1000},
@@ -109,7 +109,7 @@ std::vector<RegisterSpec> commonBC(bool familyC) {
     return r;
 }
 
-std::vector<RegisterSpec> familyA() {
+std::vector<RegisterInfo> familyA() {
     return {
         {0x4700, 0, R, 0, 0},
         {0x4701, 1000, RW, kLow, kHigh},
@@ -289,7 +289,7 @@ Roles rolesA() {
 }
 
 struct Tables {
-    std::vector<RegisterSpec> regsA = familyA(), regsB = commonBC(false), regsC = commonBC(true);
+    std::vector<RegisterInfo> regsA = familyA(), regsB = commonBC(false), regsC = commonBC(true);
     std::vector<MemoryField> memB = memoryBC(false), memC = memoryBC(true);
     FamilyLayout a{'A', 0x4700, 0x4733, 0x0320, 0, rolesA(), regsA, kMemoryA};
     FamilyLayout b{'B', 0x4700, 0x47FF, 0x0152, 0x0104, rolesBC(), regsB, memB};

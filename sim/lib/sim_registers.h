@@ -18,7 +18,7 @@ enum Access : unsigned {
 
 inline constexpr std::uint16_t kUnlockWord = 0x6C3E;
 
-struct RegisterSpec {
+struct RegisterInfo {
     std::uint16_t reg;
     std::int32_t initial; // factory value (signed registers as negative numbers)
     unsigned access;
@@ -51,7 +51,7 @@ struct FamilyLayout {
     std::uint16_t firmwareVersion;
     std::uint16_t identificationModel; // third word of the identification reply (B, C)
     Roles roles;
-    std::span<const RegisterSpec> registers;
+    std::span<const RegisterInfo> registers;
     std::span<const MemoryField> memory;
 };
 
