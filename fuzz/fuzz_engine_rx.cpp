@@ -9,6 +9,7 @@
 #include "core/codec.h"
 #include "monitor/monitor_engine.h"
 #include "monitor/recording_monitor_view.h"
+#include "tests/monitor/engine_rig.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,26 +32,6 @@ struct Input {
         return *p++;
     }
 };
-
-QByteArray Framed(const std::vector<std::uint8_t>& pdu, bool rtu) {
-    QByteArray out;
-    if (rtu) {
-        out.append(reinterpret_cast<const char*>(pdu.data()), qsizetype(pdu.size()));
-        const std::uint16_t crc = codec::Crc16(pdu.data(), pdu.size());
-        out.append(char(crc & 0xFF));
-        out.append(char(crc >> 8));
-        return out;
-    }
-    out.append(':');
-    unsigned sum = 0;
-    for (auto b : pdu) {
-        out.append(codec::ByteToHex(b).c_str());
-        sum += b;
-    }
-    out.append(codec::ByteToHex(int((0x10000 - sum) & 0xFF)).c_str());
-    out.append("\r\n");
-    return out;
-}
 
 class FuzzLine : public SerialLine {
   public:
@@ -88,11 +69,11 @@ class FuzzLine : public SerialLine {
             }
             if (op & 16)
                 pdu[0] = in_.byte(); // another address
-            reply = Framed(pdu, rtu_);
+            reply = zu::test::Frame(pdu, rtu_);
             break;
         }
         case 2: // exception or odd function, well framed
-            reply = Framed({b[0], in_.byte(), in_.byte()}, rtu_);
+            reply = zu::test::Frame({b[0], in_.byte(), in_.byte()}, rtu_);
             break;
         case 3: // silence
             break;
