@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 #include <vector>
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_support.h"
 
 namespace codec = zu::codec;
 

@@ -7,35 +7,20 @@
 #include "core/app_state.h"
 #include "core/clock.h"
 #include "core/codec.h"
+#include "fuzz/fuzz_support.h"
 #include "monitor/monitor_engine.h"
 #include "monitor/recording_monitor_view.h"
 #include "tests/monitor/engine_rig.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
-#include "fuzz/fuzz_check.h"
 
 using namespace zu;
 
-
 namespace {
-
-struct Input {
-    const std::uint8_t* p;
-    std::size_t n;
-    bool empty() const { return n == 0; }
-    std::uint8_t byte() {
-        if (!n)
-            return 0;
-        --n;
-        return *p++;
-    }
-};
 
 class FuzzLine : public SerialLine {
   public:
-    FuzzLine(Clock& clock, Input& in, bool rtu) : clock_(clock), in_(in), rtu_(rtu) {}
+    FuzzLine(Clock& clock, FuzzInput& in, bool rtu) : clock_(clock), in_(in), rtu_(rtu) {}
     ~FuzzLine() override { *alive_ = false; }
     bool open(const LineSettings&, QString*) override { return open_ = true; }
     void close() override { open_ = false; }
@@ -113,7 +98,7 @@ class FuzzLine : public SerialLine {
 
   private:
     Clock& clock_;
-    Input& in_;
+    FuzzInput& in_;
     bool rtu_;
     bool open_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -121,14 +106,14 @@ class FuzzLine : public SerialLine {
 
 class FuzzLines : public LineFactory {
   public:
-    FuzzLines(Clock& clock, Input& in, bool rtu) : clock_(clock), in_(in), rtu_(rtu) {}
+    FuzzLines(Clock& clock, FuzzInput& in, bool rtu) : clock_(clock), in_(in), rtu_(rtu) {}
     std::unique_ptr<SerialLine> create(const QString&) override {
         return std::make_unique<FuzzLine>(clock_, in_, rtu_);
     }
 
   private:
     Clock& clock_;
-    Input& in_;
+    FuzzInput& in_;
     bool rtu_;
 };
 
@@ -137,7 +122,7 @@ class FuzzLines : public LineFactory {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 3)
         return 0;
-    Input in{data, size};
+    FuzzInput in{data, size};
     const std::uint8_t setup = in.byte();
     const bool rtu = setup & 1;
     VirtualClock clock;

@@ -2,34 +2,11 @@
 // the main window's two receive handlers. Checks that the gathered state stays
 // within its bounds whatever arrives.
 #include "core/app_state.h"
+#include "fuzz/fuzz_support.h"
 #include "shell/reply_gathering.h"
 #include "tests/support/scripted_line.h"
 
-#include <cstdint>
-#include <cstdlib>
-
 using namespace zu;
-
-namespace {
-
-struct Input {
-    const std::uint8_t* p;
-    std::size_t n;
-    bool empty() const { return n == 0; }
-    std::uint8_t byte() {
-        if (!n)
-            return 0;
-        --n;
-        return *p++;
-    }
-};
-
-void check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     VirtualClock clock;
@@ -48,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.ProtocolTimerHandle = g.ApdComPortMain.AddTimerTrigger();
     state.RecTimerTrigger = g.ApdComPort1.AddTimerTrigger();
 
-    Input in{data, size};
+    FuzzInput in{data, size};
     bool chain = false;
     auto protocolRequest = [&] {
         state.ProtocolRxText.clear();
@@ -61,15 +38,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         state.RecAwaitingReply = true;
     };
     g.ProtocolReplyHandler = [&] {
-        check(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
+        FUZZ_CHECK(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
         if (chain)
             protocolRequest(); // the next probe from inside the handler
     };
     g.HandleSampleReply = [&] {
-        check(state.RecReceiveLength >= 0 &&
+        FUZZ_CHECK(state.RecReceiveLength >= 0 &&
               state.RecReceiveLength <= AppState::RecReceiveBufferSize);
-        check(state.RecReplyError == 0 || state.RecReplyError == 15);
-        check(!state.RecAwaitingReply);
+        FUZZ_CHECK(state.RecReplyError == 0 || state.RecReplyError == 15);
+        FUZZ_CHECK(!state.RecAwaitingReply);
         if (chain)
             recorderRequest();
     };
@@ -125,9 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             state.RecTimerTrigger = g.ApdComPort1.AddTimerTrigger();
             break;
         }
-        check(state.RecReceiveLength >= 0 &&
+        FUZZ_CHECK(state.RecReceiveLength >= 0 &&
               state.RecReceiveLength <= AppState::RecReceiveBufferSize);
-        check(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
+        FUZZ_CHECK(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
     }
     clock.advance(5000);
     return 0;

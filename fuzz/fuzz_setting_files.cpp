@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_support.h"
 
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_support.h"
 
 using namespace zu::sim;
 

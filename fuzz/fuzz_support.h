@@ -1,5 +1,8 @@
 #pragma once
-// A check that stays on in a fuzzing build: a wrong result is a finding too.
+// What every fuzz target shares: a check that stays on in a fuzzing build (a
+// wrong result is a finding too), and the input read a byte at a time.
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,3 +13,16 @@
             std::abort();                                                                          \
         }                                                                                          \
     } while (0)
+
+// The fuzzer's bytes, taken one at a time; 0 once they are used up.
+struct FuzzInput {
+    const std::uint8_t* p;
+    std::size_t n;
+    bool empty() const { return n == 0; }
+    std::uint8_t byte() {
+        if (!n)
+            return 0;
+        --n;
+        return *p++;
+    }
+};
