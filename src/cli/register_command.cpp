@@ -77,14 +77,9 @@ int Transact(CommandParser& cmd, const TransactionRequest& request, QTextStream&
     if (!line)
         return code;
 
+    ApplyLineSpec(app, *line, port->comNumber);
     TApdComPort com(*clock, lines, port->directory);
-    com.setComNumber(port->comNumber);
-    com.setBaud(line->baud);
-    com.setDataBits(std::uint16_t(line->dataBits));
-    com.setStopBits(std::uint16_t(line->stopBits));
-    com.setParity(line->parityCode == 1   ? LineParity::Even
-                  : line->parityCode == 2 ? LineParity::Odd
-                                          : LineParity::None);
+    com.takeSetting(app);
     const PortResult opened = com.setOpen(true);
     if (!opened)
         return cmd.fail(err, ExitPort, PortOpenMessage(*port, opened.message));

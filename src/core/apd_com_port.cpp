@@ -1,5 +1,6 @@
 #include "core/apd_com_port.h"
 
+#include "core/app_state.h"
 #include "core/port_directory.h"
 
 #include <algorithm>
@@ -22,6 +23,17 @@ QString TApdComPort::deviceName() const
     if (line_)
         return line_->deviceName();
     return devices_.device(comNumber_);
+}
+
+void TApdComPort::takeSetting(const AppState& app)
+{
+    setComNumber(std::uint16_t(app.ComPortNumber));
+    setBaud(app.ComBaud);
+    setDataBits(std::uint16_t(app.ComDataBits));
+    setStopBits(std::uint16_t(app.ComStopBits));
+    setParity(app.ComParityCode == 1   ? LineParity::Even
+              : app.ComParityCode == 2 ? LineParity::Odd
+                                       : LineParity::None);
 }
 
 PortResult TApdComPort::setComNumber(std::uint16_t n)

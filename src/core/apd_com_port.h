@@ -48,6 +48,9 @@ public:
     std::uint16_t StopBits() const { return std::uint16_t(settings_.stopBits); }
     bool Open() const { return line_ != nullptr; }
 
+    // Takes the PC's line setting of the shared state: port number, baud,
+    // data bits, stop bits and parity (code 1 even, 2 odd, else none).
+    void takeSetting(const AppState& app);
     // While open, re-opens the port on the new number, keeping the triggers.
     PortResult setComNumber(std::uint16_t n);
     // While open, applied after the bytes already queued have gone out.

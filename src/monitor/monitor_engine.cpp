@@ -15,17 +15,6 @@ std::uint16_t ValidAddress(std::uint16_t a) {
     return std::clamp<std::uint16_t>(a, 1, 247);
 }
 
-LineParity ParityOfCode(int code) {
-    switch (code) {
-    case 1:
-        return LineParity::Even;
-    case 2:
-        return LineParity::Odd;
-    default:
-        return LineParity::None;
-    }
-}
-
 } // namespace
 
 MonitorEngine::MonitorEngine(AppState& app, MonitorView& view)
@@ -338,11 +327,7 @@ void MonitorEngine::applyFamilyLayout() {
 // ------------------------------------------------------------------ port
 
 bool MonitorEngine::openPort() {
-    port_.setComNumber(std::uint16_t(app_.ComPortNumber));
-    port_.setBaud(app_.ComBaud);
-    port_.setDataBits(std::uint16_t(app_.ComDataBits));
-    port_.setStopBits(std::uint16_t(app_.ComStopBits));
-    port_.setParity(ParityOfCode(app_.ComParityCode));
+    port_.takeSetting(app_);
     app_.PortOwner = PortMonitor;
     const PortResult opened = port_.setOpen(true);
     if (!opened) {
