@@ -96,6 +96,32 @@ class FakeEditingHost : public EditingHost {
     bool answer = true;
 };
 
+// Slot 0 connected and selected with a device of this family, and the
+// panel laid out for it.
+inline void SelectSlot0(MonitorModel& model, ParameterPanel& panel, char family, int comWrite,
+                        int securityLevel) {
+    DeviceSlot& slot = model.deviceSlots[0];
+    model.SelectedSlot = 0;
+    slot.connected = true;
+    slot.Family = std::uint8_t(family);
+    slot.ComWriteEnabled = std::uint16_t(comWrite);
+    slot.SecurityLevelCode = std::uint32_t(securityLevel);
+    panel.ApplyFamilyLayout(std::uint8_t(family));
+}
+
+// The reply a device with these registers (0 where unset) gives to one
+// request kind, shown by the panel.
+inline void ReplyFromRegisters(ParameterPanel& panel, const DeviceSlot& slot,
+                               const std::map<int, std::uint16_t>& regs, int kind) {
+    const regmap::PollRead q = regmap::KindRequest(kind, slot.Family, slot.cLocked());
+    std::vector<std::uint16_t> w;
+    for (int i = 0; i < q.count; ++i) {
+        const auto it = regs.find(q.start + i);
+        w.push_back(it == regs.end() ? 0 : it->second);
+    }
+    panel.ShowParameterReply(kind, w.data(), int(w.size()));
+}
+
 // One selected device (slot 0) with the panel and the editing on fakes.
 struct PanelFixture {
     MonitorModel model;
@@ -120,22 +146,9 @@ struct PanelFixture {
     DeviceSlot& slot() { return model.deviceSlots[0]; }
 
     void select(char family, int comWrite = 1, int securityLevel = 8) {
-        model.SelectedSlot = 0;
-        slot().connected = true;
-        slot().Family = std::uint8_t(family);
-        slot().ComWriteEnabled = std::uint16_t(comWrite);
-        slot().SecurityLevelCode = std::uint32_t(securityLevel);
-        panel.ApplyFamilyLayout(std::uint8_t(family));
+        SelectSlot0(model, panel, family, comWrite, securityLevel);
     }
-
-    // Replies the device would give to one kind.
-    void reply(int kind) {
-        const regmap::PollRead q = regmap::KindRequest(kind, slot().Family, slot().cLocked());
-        std::vector<std::uint16_t> w;
-        for (int i = 0; i < q.count; ++i)
-            w.push_back(regs.count(q.start + i) ? regs[q.start + i] : 0);
-        panel.ShowParameterReply(kind, w.data(), int(w.size()));
-    }
+    void reply(int kind) { ReplyFromRegisters(panel, slot(), regs, kind); }
     // The read-back of kinds 10..14, as the engine runs it.
     void readBack() {
         for (int kind = 10; kind <= 14; ++kind)

@@ -45,21 +45,10 @@ struct FormFixture {
     bool show(QSize size = QSize(1200, 360)) { return showIn(top, form, size); }
     DeviceSlot& slot() { return model.deviceSlots[0]; }
     void select(char family, int level = 8) {
-        model.SelectedSlot = 0;
-        slot().connected = true;
-        slot().Family = std::uint8_t(family);
-        slot().ComWriteEnabled = 1;
-        slot().SecurityLevelCode = std::uint32_t(level);
         slot().FirmwareVersion = 0x0312;
-        panel.ApplyFamilyLayout(std::uint8_t(family));
+        SelectSlot0(model, panel, family, 1, level);
     }
-    void reply(int kind) {
-        const regmap::PollRead q = regmap::KindRequest(kind, slot().Family, slot().cLocked());
-        std::vector<std::uint16_t> w;
-        for (int i = 0; i < q.count; ++i)
-            w.push_back(regs.count(q.start + i) ? regs[q.start + i] : 0);
-        panel.ShowParameterReply(kind, w.data(), int(w.size()));
-    }
+    void reply(int kind) { ReplyFromRegisters(panel, slot(), regs, kind); }
     void readBack(bool adjust = false) {
         for (int kind = 10; kind <= 14; ++kind)
             reply(kind);
