@@ -1,6 +1,8 @@
 #include "cli/command_setup.h"
 
 #include "core/app_state.h"
+#include "core/clock.h"
+#include "sim/lib/standard_line_factory.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -128,6 +130,27 @@ std::optional<LineSpec> CommandParser::line(AppState& app, QTextStream& err, int
                  .arg(app.ComSettingWord));
     }
     return line;
+}
+
+CommandLink::CommandLink() = default;
+CommandLink::CommandLink(CommandLink&&) noexcept = default;
+CommandLink::~CommandLink() = default;
+
+std::optional<CommandLink> CommandParser::link(QTextStream& err, int* exitCode) {
+    auto port = this->port(err, exitCode);
+    if (!port)
+        return std::nullopt;
+    CommandLink l;
+    l.clock = makeRealClock();
+    l.lines = std::make_unique<sim::StandardLineFactory>(*l.clock);
+    l.app = std::make_unique<AppState>(*l.clock, *l.lines, port->directory);
+    const auto line = this->line(*l.app, err, exitCode);
+    if (!line)
+        return std::nullopt;
+    ApplyLineSpec(*l.app, *line, port->comNumber);
+    l.port = std::move(*port);
+    l.line = *line;
+    return l;
 }
 
 } // namespace zu::cli

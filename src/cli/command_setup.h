@@ -6,15 +6,32 @@
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class QTextStream;
 
 namespace zu {
 class AppState;
-}
+class Clock;
+class LineFactory;
+} // namespace zu
 
 namespace zu::cli {
+
+// What a command talks through: the port and its line setting, on a real
+// clock, with the shared state holding both as the windows would.
+struct CommandLink {
+    ResolvedPort port;
+    LineSpec line;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<LineFactory> lines;
+    std::unique_ptr<AppState> app;
+
+    CommandLink();
+    CommandLink(CommandLink&&) noexcept;
+    ~CommandLink();
+};
 
 struct CommandText {
     QString name;     // "read"
@@ -39,6 +56,8 @@ class CommandParser {
     // is written to err and *exitCode set.
     std::optional<ResolvedPort> port(QTextStream& err, int* exitCode);
     std::optional<LineSpec> line(AppState& app, QTextStream& err, int* exitCode);
+    // Both of them, applied to a new shared state.
+    std::optional<CommandLink> link(QTextStream& err, int* exitCode);
 
     // "zucomm read: <message>" on err; returns code.
     int fail(QTextStream& err, int code, const QString& message) const;

@@ -5,7 +5,6 @@
 #include "cli/signal_watch.h"
 #include "core/app_state.h"
 #include "monitor/monitor_engine.h"
-#include "sim/lib/standard_line_factory.h"
 
 #include <QEventLoop>
 #include <QTextStream>
@@ -80,16 +79,11 @@ int RunMonitor(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
 
     int code = ExitUsage;
-    const auto port = cmd.port(err, &code);
-    if (!port)
+    const auto link = cmd.link(err, &code);
+    if (!link)
         return code;
-    const std::unique_ptr<Clock> clock = makeRealClock();
-    sim::StandardLineFactory lines(*clock);
-    AppState app(*clock, lines, port->directory);
-    const auto line = cmd.line(app, err, &code);
-    if (!line)
-        return code;
-    ApplyLineSpec(app, *line, port->comNumber);
+    Clock& clock = *link->clock;
+    AppState& app = *link->app;
     app.ScaleWidth = kDesignWidth;
 
     QEventLoop loop;
@@ -102,7 +96,7 @@ int RunMonitor(const QStringList& args, QTextStream& out, QTextStream& err) {
         ending = e;
         loop.quit();
     };
-    HeadlessMonitorView view(*clock, [&out](const QString& text) {
+    HeadlessMonitorView view(clock, [&out](const QString& text) {
         out << text << '\n';
         out.flush();
     });
@@ -114,7 +108,7 @@ int RunMonitor(const QStringList& args, QTextStream& out, QTextStream& err) {
     QStringList shown;
     for (int i = 0; i < given.size(); ++i)
         shown << QString::number(addresses[std::size_t(i)]);
-    out << "# zucomm monitor on " << port->shownName << ", " << FormatLineSpec(*line)
+    out << "# zucomm monitor on " << link->port.shownName << ", " << FormatLineSpec(link->line)
         << ", address " << shown.join(QStringLiteral(", ")) << '\n';
     out.flush();
 
@@ -124,11 +118,11 @@ int RunMonitor(const QStringList& args, QTextStream& out, QTextStream& err) {
         engine.RunBt0Click(i);
     TimerId stop = 0;
     if (runMs > 0)
-        stop = clock->callAfter(runMs, [&] { endWith({ExitOk, {}}); });
+        stop = clock.callAfter(runMs, [&] { endWith({ExitOk, {}}); });
     if (!ended)
         loop.exec();
     if (stop)
-        clock->cancel(stop);
+        clock.cancel(stop);
     engine.FormClose();
 
     if (!ending.message.isEmpty())

@@ -3,9 +3,7 @@
 #include "cli/command_setup.h"
 #include "cli/register_transaction.h"
 #include "core/apd_com_port.h"
-#include "core/app_state.h"
 #include "monitor/monitor_reply.h"
-#include "sim/lib/standard_line_factory.h"
 
 #include <QEventLoop>
 #include <QTextStream>
@@ -67,25 +65,17 @@ std::optional<Target> TargetOf(CommandParser& cmd, QTextStream& err, int* exitCo
 int Transact(CommandParser& cmd, const TransactionRequest& request, QTextStream& err,
              TransactionOutcome* outcome) {
     int code = ExitUsage;
-    const auto port = cmd.port(err, &code);
-    if (!port)
+    const auto link = cmd.link(err, &code);
+    if (!link)
         return code;
-    const std::unique_ptr<Clock> clock = makeRealClock();
-    sim::StandardLineFactory lines(*clock);
-    AppState app(*clock, lines, port->directory);
-    const auto line = cmd.line(app, err, &code);
-    if (!line)
-        return code;
-
-    ApplyLineSpec(app, *line, port->comNumber);
-    TApdComPort com(*clock, lines, port->directory);
-    com.takeSetting(app);
+    TApdComPort com(*link->clock, *link->lines, link->port.directory);
+    com.takeSetting(*link->app);
     const PortResult opened = com.setOpen(true);
     if (!opened)
-        return cmd.fail(err, ExitPort, PortOpenMessage(*port, opened.message));
+        return cmd.fail(err, ExitPort, PortOpenMessage(link->port, opened.message));
 
     QEventLoop loop;
-    RegisterTransaction transaction(com, line->rtu, line->baud);
+    RegisterTransaction transaction(com, link->line.rtu, link->line.baud);
     transaction.start(request, [&](TransactionOutcome o) {
         *outcome = std::move(o);
         loop.quit();
