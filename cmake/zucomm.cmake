@@ -1,8 +1,15 @@
 # One library per source folder: every .cpp in it belongs to the library, so
-# adding a file needs no edit here.
-function(zu_library name dir)
+# adding a file needs no edit here. Its headers are seen as "<prefix>/name.h"
+# through a link of its own under the build tree, and a library's include path
+# holds only its own link and those of the libraries it links: an include that
+# reaches up a layer, or sideways into a library not linked, does not compile.
+function(zu_library name dir prefix)
   file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.qrc)
   file(GLOB _hdr CONFIGURE_DEPENDS ${dir}/*.h)
+  set(_root ${CMAKE_BINARY_DIR}/include/${name})
+  get_filename_component(_parent ${_root}/${prefix} DIRECTORY)
+  file(MAKE_DIRECTORY ${_parent})
+  file(CREATE_LINK ${dir} ${_root}/${prefix} SYMBOLIC)
   if(_src)
     add_library(${name} STATIC ${_src} ${_hdr})
     set(_scope PUBLIC)
@@ -10,8 +17,14 @@ function(zu_library name dir)
     add_library(${name} INTERFACE)
     set(_scope INTERFACE)
   endif()
-  target_include_directories(${name} ${_scope} ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR})
+  target_include_directories(${name} ${_scope} ${_root})
   target_link_libraries(${name} ${_scope} ${ARGN})
+endfunction()
+
+# Programs, tests, benchmarks and fuzz targets stand on top of every layer;
+# they may also include the test rigs as "tests/..." or from their own folder.
+function(zu_top_includes target)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
 endfunction()
 
 # Every tests/<folder>/tst_*.cpp becomes one QtTest binary run offscreen by CTest.
@@ -20,7 +33,7 @@ function(zu_tests folder)
   foreach(_t ${_tests})
     get_filename_component(_n ${_t} NAME_WE)
     add_executable(${_n} ${_t})
-    target_include_directories(${_n} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    zu_top_includes(${_n})
     target_link_libraries(${_n} PRIVATE Qt6::Test ${ARGN})
     add_test(NAME ${folder}/${_n} COMMAND ${_n})
     set_tests_properties(${folder}/${_n} PROPERTIES

@@ -8,8 +8,8 @@
 #include "core/clock.h"
 #include "core/codec.h"
 #include "fuzz/fuzz_support.h"
-#include "monitor/monitor_engine.h"
-#include "monitor/recording_monitor_view.h"
+#include "monitor/logic/monitor_engine.h"
+#include "monitor/logic/recording_monitor_view.h"
 #include "tests/monitor/engine_rig.h"
 
 #include <vector>

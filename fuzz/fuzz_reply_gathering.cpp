@@ -3,8 +3,8 @@
 // within its bounds whatever arrives.
 #include "core/app_state.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/reply_gathering.h"
-#include "tests/support/scripted_line.h"
+#include "core/reply_gathering.h"
+#include "support/scripted_line.h"
 
 using namespace zu;
 
@@ -22,31 +22,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     g.ApdComPort1.setComNumber(2);
     g.ApdComPort1.setOpen(true);
     test::ScriptedLine* recLine = lines.last;
-    state.ProtocolTimerHandle = g.ApdComPortMain.AddTimerTrigger();
-    state.RecTimerTrigger = g.ApdComPort1.AddTimerTrigger();
 
     FuzzInput in{data, size};
     bool chain = false;
-    auto protocolRequest = [&] {
-        state.ProtocolRxText.clear();
-        g.ApdComPortMain.SetTimerTrigger(state.ProtocolTimerHandle, 1 + in.byte() % 20, true);
-    };
-    auto recorderRequest = [&] {
-        state.RecReceiveBuffer.fill(0);
-        state.RecReceiveLength = 0;
-        g.ApdComPort1.SetTimerTrigger(state.RecTimerTrigger, state.RecTimeoutTicks, true);
-        state.RecAwaitingReply = true;
+    auto protocolRequest = [&] { g.SendProtocolRequest({'?'}, 1 + in.byte() % 20); };
+    auto recorderRequest = [&] { g.SendSampleRequest({'?'}); };
+    auto bounded = [&] {
+        FUZZ_CHECK(g.RecReceived().size() <= std::size_t(ReplyGathering::RecReceiveBufferSize));
+        FUZZ_CHECK(g.ProtocolRxText().size() <= ReplyGathering::ProtocolRxTextLimit);
     };
     g.ProtocolReplyHandler = [&] {
-        FUZZ_CHECK(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
+        bounded();
         if (chain)
             protocolRequest(); // the next probe from inside the handler
     };
     g.HandleSampleReply = [&] {
-        FUZZ_CHECK(state.RecReceiveLength >= 0 &&
-              state.RecReceiveLength <= AppState::RecReceiveBufferSize);
-        FUZZ_CHECK(state.RecReplyError == 0 || state.RecReplyError == 15);
-        FUZZ_CHECK(!state.RecAwaitingReply);
+        bounded();
+        FUZZ_CHECK(g.RecReplyError == 0 || g.RecReplyError == 15);
+        FUZZ_CHECK(!g.RecAwaitingReply);
         if (chain)
             recorderRequest();
     };
@@ -88,23 +81,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             recorderRequest();
             break;
         case 7:
-            state.RecTimeoutTicks = in.byte() % 20;
-            state.RtuExpectedLength = in.byte();
+            g.RecTimeoutTicks = in.byte() % 20;
             break;
         case 8:
             chain = !chain;
             break;
         default:
-            // The recorder reopens its port and takes a new handle.
+            // The recorder closes and reopens its port.
             g.ApdComPort1.setOpen(false);
             g.ApdComPort1.setOpen(true);
             recLine = lines.last;
-            state.RecTimerTrigger = g.ApdComPort1.AddTimerTrigger();
             break;
         }
-        FUZZ_CHECK(state.RecReceiveLength >= 0 &&
-              state.RecReceiveLength <= AppState::RecReceiveBufferSize);
-        FUZZ_CHECK(state.ProtocolRxText.size() <= ReplyGathering::ProtocolRxTextLimit);
+        bounded();
     }
     clock.advance(5000);
     return 0;

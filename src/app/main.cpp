@@ -5,7 +5,7 @@
 #include "core/app_state.h"
 #include "core/clock.h"
 #include "core/port_directory.h"
-#include "monitor/monitor_window.h"
+#include "monitor/widgets/monitor_window.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
 #include "sim/lib/standard_line_factory.h"
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zucomm"));
     QApplication::setApplicationDisplayName(QString::fromLatin1(zu::text::AppTitle));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.1.0"));
+    QApplication::setApplicationVersion(QStringLiteral(ZUCOMM_VERSION));
 
     std::unique_ptr<zu::Clock> clock = zu::makeRealClock();
     zu::sim::StandardLineFactory lines(*clock);

@@ -11,10 +11,6 @@
 #include <cstring>
 #include <memory>
 
-#ifndef ZUCOMM_VERSION
-#define ZUCOMM_VERSION "unknown"
-#endif
-
 namespace zu::cli {
 
 namespace {

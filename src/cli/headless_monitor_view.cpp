@@ -3,7 +3,7 @@
 #include "cli/cli_options.h"
 #include "core/clock.h"
 #include "core/texts.h"
-#include "monitor/monitor_engine.h"
+#include "monitor/logic/monitor_engine.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // The monitor window without a window: the polling engine paints into this
 // view, which keeps what a slot column would show and prints one line per
 // completed status cycle and connected controller, and one per error.
-#include "monitor/monitor_model.h"
-#include "monitor/monitor_view.h"
+#include "monitor/logic/monitor_model.h"
+#include "monitor/logic/monitor_view.h"
 
 #include <QString>
 #include <array>

@@ -4,7 +4,7 @@
 #include "cli/headless_monitor_view.h"
 #include "cli/signal_watch.h"
 #include "core/app_state.h"
-#include "monitor/monitor_engine.h"
+#include "monitor/logic/monitor_engine.h"
 
 #include <QEventLoop>
 #include <QTextStream>

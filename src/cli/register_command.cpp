@@ -3,7 +3,7 @@
 #include "cli/command_setup.h"
 #include "cli/register_transaction.h"
 #include "core/apd_com_port.h"
-#include "monitor/monitor_reply.h"
+#include "device/reply_check.h"
 
 #include <QEventLoop>
 #include <QTextStream>

@@ -1,9 +1,10 @@
 #pragma once
-// One request and its reply on an open serial port component: a register
-// read (function 03) or a single write (function 06). The reply is gathered
-// and checked the way the monitor does it (same time-outs, same frame end,
-// same checks and texts), so a failure reads exactly as in the window.
+// One register read (function 03) or single write (function 06) on an open
+// serial port component, through the program's one reply transaction and
+// checked the way the monitor does it (same time-outs, same frame end, same
+// checks and texts), so a failure reads exactly as in the window.
 #include "core/apd_com_port.h"
+#include "core/reply_transaction.h"
 
 #include <QString>
 #include <cstdint>
@@ -37,29 +38,17 @@ class RegisterTransaction {
     // Sends the frame; `done` runs once, from the port's event, with the result.
     void start(const TransactionRequest& request, std::function<void(TransactionOutcome)> done);
 
-    // Reply time-out in ticks of 55 ms, as the monitor arms it.
-    static int TimeoutTicks(bool rtu, int baud, int function);
-
   private:
-    void onTrigger(std::uint16_t message, std::uint16_t handle, std::uint16_t data);
-    void onBytes(std::uint16_t count);
-    void onExpired();
-    void check();
+    void check(const GatheredReply& reply);
     void finish(TransactionOutcome outcome);
 
     TApdComPort& port_;
+    ReplyTransaction reply_;
     bool rtu_;
     int baud_;
     TransactionRequest request_;
     std::vector<std::uint8_t> frame_;
     std::function<void(TransactionOutcome)> done_;
-    std::uint16_t trigger_ = 0;
-    int ticks_ = 18;
-    std::vector<std::uint8_t> rx_;
-    bool overflow_ = false;
-    int rtuExpected_ = 250;
-    int rtuMinimum_ = 3;
-    bool rtuGrace_ = false;
     bool finished_ = false;
 };
 

@@ -81,23 +81,6 @@ public:
     bool ProtocolDeviceMode = false;
     int UserMessageCode = 0;
 
-    // --- reception state of the protocol window's port ---
-    QString ProtocolRxText;
-    std::uint16_t ProtocolTimerHandle = 0;
-    static constexpr int ProtocolTimeoutTicks = 2;
-
-    // --- reception state of the recorder's port ---
-    static constexpr int RecReceiveBufferSize = 100;
-    std::array<std::uint8_t, RecReceiveBufferSize> RecReceiveBuffer{};
-    int RecReceiveLength = 0;
-    int RecReplyError = 0;
-    bool RecAwaitingReply = false;
-    std::uint16_t RecTimerTrigger = 0;
-    int RecTimeoutTicks = 15;
-
-    // Shared by the recorder's and the monitor's receive handlers.
-    int RtuExpectedLength = 250;
-
 private:
     Clock& clock_;
     LineFactory& lines_;

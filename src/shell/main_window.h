@@ -3,7 +3,7 @@
 // serial ports that the protocol window and the recorder use, with their
 // reply gathering, and Timer1 (in its logic, MainShell).
 #include "shell/main_shell.h"
-#include "shell/reply_gathering.h"
+#include "core/reply_gathering.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -17,7 +17,7 @@ inline constexpr char HintRecorder[] = "Recorder program";
 // About box
 inline constexpr char AboutProductLine[] = "ZU Temperature Controllers";
 inline constexpr char AboutProgram[] = "Communication Program";
-inline constexpr char AboutVersion[] = "Version 1.0.1.0";
+inline constexpr char AboutVersion[] = "Version " ZUCOMM_VERSION;
 inline constexpr char AboutResolution[] = "Recommanded Display Resolution 800 x 600 or above";
 inline constexpr char AboutOwnership[] = "(c) 2026 the zucomm developers";
 

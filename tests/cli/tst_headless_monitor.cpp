@@ -3,7 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/headless_monitor_view.h"
 #include "core/app_state.h"
-#include "monitor/monitor_engine.h"
+#include "monitor/logic/monitor_engine.h"
 #include "sim/lib/sim_device.h"
 #include "sim/lib/standard_line_factory.h"
 

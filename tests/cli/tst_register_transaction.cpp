@@ -193,26 +193,6 @@ class TestRegisterTransaction : public QObject {
         b.device(2).faults().front().param = 1200;
         QCOMPARE(b.run(false, {2, 0x03, 0x4701, 1}).exitCode, int(ExitTimeout));
     }
-
-    void timeoutTicksAreTheMonitors_data() {
-        QTest::addColumn<bool>("rtu");
-        QTest::addColumn<int>("baud");
-        QTest::addColumn<int>("function");
-        QTest::addColumn<int>("ticks");
-        QTest::newRow("ASCII read") << false << 9600 << 3 << 18;
-        QTest::newRow("ASCII write") << false << 9600 << 6 << 50;
-        QTest::newRow("RTU 38400") << true << 38400 << 3 << 1;
-        QTest::newRow("RTU 19200") << true << 19200 << 6 << 2;
-        QTest::newRow("RTU 9600") << true << 9600 << 3 << 2;
-        QTest::newRow("RTU 4800") << true << 4800 << 3 << 3;
-    }
-    void timeoutTicksAreTheMonitors() {
-        QFETCH(bool, rtu);
-        QFETCH(int, baud);
-        QFETCH(int, function);
-        QFETCH(int, ticks);
-        QCOMPARE(RegisterTransaction::TimeoutTicks(rtu, baud, function), ticks);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRegisterTransaction)

@@ -49,8 +49,6 @@ private slots:
         QCOMPARE(s.ComSettingWord, 0);
         QCOMPARE(s.PortOwner, 0);
         QVERIFY(!s.SettingLoaded);
-        QCOMPARE(s.RtuExpectedLength, 250);
-        QCOMPARE(s.RecTimeoutTicks, 15);
         for (bool p : s.PortPresent)
             QVERIFY(!p);
     }

@@ -6,10 +6,11 @@
 #include "core/app_state.h"
 #include "core/clock.h"
 #include "core/codec.h"
-#include "monitor/monitor_engine.h"
-#include "monitor/recording_monitor_view.h"
+#include "monitor/logic/monitor_engine.h"
+#include "monitor/logic/recording_monitor_view.h"
 #include "sim/lib/sim_bus.h"
 #include "sim/lib/simulated_line.h"
+#include "support/scripted_line.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -25,116 +26,6 @@ namespace zu::test {
 struct WireFrame {
     std::int64_t atMs = 0;
     QByteArray bytes;
-};
-
-// A request as the PC sent it.
-struct Req {
-    int address = -1, function = -1, reg = -1, operand = -1;
-    bool operator==(const Req&) const = default;
-};
-
-inline Req Decode(const QByteArray& f, bool rtu) {
-    std::vector<std::uint8_t> b;
-    if (rtu) {
-        b.assign(f.begin(), f.end());
-    } else {
-        for (int i = 1; i + 1 < f.size() - 2; i += 2)
-            b.push_back(std::uint8_t(codec::HexPairToByte(f[i], f[i + 1])));
-    }
-    if (b.size() < 6)
-        return {};
-    return {b[0], b[1], b[2] * 256 + b[3], b[4] * 256 + b[5]};
-}
-
-inline std::string Describe(const Req& r) {
-    char s[40];
-    std::snprintf(s, sizeof s, "%02X %02X %04X %04X", r.address, r.function, r.reg, r.operand);
-    return s;
-}
-
-// Frames of a reply PDU (address, function, data...) with its check.
-inline QByteArray Frame(const std::vector<std::uint8_t>& pdu, bool rtu) {
-    QByteArray out;
-    if (rtu) {
-        out.append(reinterpret_cast<const char*>(pdu.data()), qsizetype(pdu.size()));
-        const std::uint16_t crc = codec::Crc16(pdu.data(), pdu.size());
-        out.append(char(crc & 0xFF));
-        out.append(char(crc >> 8));
-        return out;
-    }
-    out.append(':');
-    unsigned sum = 0;
-    for (auto b : pdu) {
-        out.append(codec::ByteToHex(b).c_str());
-        sum += b;
-    }
-    out.append(codec::ByteToHex(int((0x10000 - sum) & 0xFF)).c_str());
-    out.append("\r\n");
-    return out;
-}
-
-inline std::vector<std::uint8_t> ReadPdu(int address, int function,
-                                         const std::vector<std::uint16_t>& words) {
-    std::vector<std::uint8_t> p{std::uint8_t(address), std::uint8_t(function),
-                                std::uint8_t(2 * words.size())};
-    for (auto w : words) {
-        p.push_back(std::uint8_t(w >> 8));
-        p.push_back(std::uint8_t(w));
-    }
-    return p;
-}
-
-// One scripted reply: its chunks and when each arrives after the request.
-struct Chunk {
-    std::int64_t afterMs = 0;
-    QByteArray bytes;
-};
-using Responder = std::function<std::vector<Chunk>(const Req&, const QByteArray& raw)>;
-
-class ScriptedLine : public SerialLine {
-  public:
-    ScriptedLine(Clock& clock, Responder* responder, QString openError)
-        : clock_(clock), responder_(responder), openError_(std::move(openError)) {}
-    ~ScriptedLine() override { *alive_ = false; }
-    bool open(const LineSettings&, QString* error) override {
-        if (!openError_.isEmpty()) {
-            *error = openError_;
-            return false;
-        }
-        open_ = true;
-        return true;
-    }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
-    void applySettings(const LineSettings&) override {}
-    bool write(const QByteArray& bytes) override {
-        if (!open_ || !responder_ || !*responder_)
-            return open_;
-        const bool rtu = bytes.size() == 8 && bytes[0] != ':';
-        for (const Chunk& c : (*responder_)(Decode(bytes, rtu), bytes))
-            inject(c.bytes, c.afterMs);
-        return true;
-    }
-    QString deviceName() const override { return QStringLiteral("scripted line"); }
-    void inject(const QByteArray& bytes, std::int64_t afterMs) {
-        std::weak_ptr<bool> alive = alive_;
-        clock_.callAfter(afterMs, [this, alive, bytes] {
-            if (!alive.expired() && open_ && received)
-                received(bytes);
-        });
-    }
-    void unplug() {
-        open_ = false;
-        if (failed)
-            failed(QStringLiteral("scripted line unplugged"));
-    }
-
-  private:
-    Clock& clock_;
-    Responder* responder_;
-    QString openError_;
-    bool open_ = false;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Records what the PC writes, passes everything else through.
@@ -183,9 +74,10 @@ class RigLines : public LineFactory {
             simLine = line.get();
             inner = std::move(line);
         } else {
-            auto line = std::make_unique<ScriptedLine>(
-                clock_, responder_,
-                device == "script" ? QString() : QStringLiteral("No such file or directory"));
+            auto line = std::make_unique<ScriptedLine>(QStringLiteral("scripted line"), clock_,
+                                                       responder_);
+            if (device != "script")
+                line->openError = QStringLiteral("No such file or directory");
             scripted = line.get();
             inner = std::move(line);
         }

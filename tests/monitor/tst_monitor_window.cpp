@@ -1,8 +1,8 @@
 // The monitor window's widgets: the display operations the engine calls, the
 // front panel per family, the menus and the password box, found by name.
-#include "monitor/front_panel_widget.h"
-#include "monitor/monitor_slot_column.h"
-#include "monitor/parameter_panel_form.h"
+#include "monitor/widgets/front_panel_widget.h"
+#include "monitor/widgets/monitor_slot_column.h"
+#include "monitor/widgets/parameter_panel_form.h"
 #include "monitor_window_rig.h"
 
 #include <QImageReader>

@@ -1,7 +1,7 @@
 // The monitor window polling the built-in simulated controllers (A at 1,
 // B at 2, C at 3) on virtual time: clicks on the named controls, readings on
 // the named read-outs.
-#include "monitor/parameter_panel_form.h"
+#include "monitor/widgets/parameter_panel_form.h"
 #include "monitor_window_rig.h"
 
 #include <QRegularExpression>

@@ -6,7 +6,7 @@
 #include "parameter_fakes.h"
 
 #include "core/texts.h"
-#include "monitor/parameter_panel_form.h"
+#include "monitor/widgets/parameter_panel_form.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -439,7 +439,7 @@ void TestParameterEditing::factoryCommands() {
     QCOMPARE(r.UnlockPending, reg != 0);
     if (reg) {
         QCOMPARE(int(r.PendingRegister), reg);
-        QCOMPARE(int(r.PendingValue), int(UnlockWord));
+        QCOMPARE(int(r.PendingValue), int(regmap::UnlockWord));
     }
     if (!ok)
         QVERIFY(f.host.notices.isEmpty());

@@ -4,7 +4,7 @@
 #include "parameter_fakes.h"
 
 #include "core/texts.h"
-#include "monitor/parameter_panel_form.h"
+#include "monitor/widgets/parameter_panel_form.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 #include "core/app_state.h"
 #include "core/clock.h"
 #include "core/texts.h"
-#include "monitor/recording_monitor_view.h"
-#include "monitor/status_display.h"
+#include "monitor/logic/recording_monitor_view.h"
+#include "monitor/logic/status_display.h"
 
 #include <QtTest>
 

@@ -1,0 +1,212 @@
+#include "monitor/logic/parameter_editing.h"
+
+#include "core/codec.h"
+#include "core/texts.h"
+#include "monitor/logic/parameter_panel.h"
+#include "device/register_map.h"
+
+#include <QRegularExpression>
+
+namespace zu {
+
+namespace {
+
+constexpr std::string_view kLists[] = {
+    "CtrlSet",  "RunStop",  "HeatCool", "Out1Sel",     "Out2Sel",    "ComWrite", "LockStatus",
+    "AT",       "InputA",   "InputB",   "Unit",        "ProgDisp",   "Pointer",  "ALM1Mode",
+    "ALM2Mode", "ALM3Mode", "SALMode",  "OutputType1", "OutputType2"};
+
+constexpr std::string_view kEditBoxes[] = {
+    "SV",        "RangeHi",      "RangeLo",   "UpLimit1",     "DnLimit1", "UpLimit2", "DnLimit2",
+    "UpLimit3",  "DnLimit3",     "Pb",        "Ti",           "Td",       "IOffset",  "PDOffset",
+    "Coeff",     "DeadBand1",    "DeadBand2", "Hyst1",        "Hyst2",    "CurrHi",   "CurrLo",
+    "HCPeriod1", "HCPeriodPID1", "HCPeriod2", "HCPeriodPID2", "OUTQ1",    "OUTQ2",    "PVTune",
+    "RTDOfs",    "RTDGain",      "TCOfs",     "TCGain",       "ColdJ",    "mVOfs",    "mVGain"};
+
+constexpr int KeyEnter = 13;
+
+QString qs(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// A number as a technician writes it: an optional minus, digits, at most one
+// point. The parser alone would take "1.2.3" as 1.2 and "12.3x" as 12.3.
+bool isNumberText(const QString& text) {
+    static const QRegularExpression re(QStringLiteral("^ *-?[0-9]*(\\.[0-9]*)?$"));
+    bool digit = false;
+    for (QChar c : text)
+        digit = digit || (c >= u'0' && c <= u'9');
+    return digit && re.match(text).hasMatch();
+}
+
+} // namespace
+
+ParameterEditing::ParameterEditing(MonitorModel& model, EditingHost& host)
+    : model_(model), host_(host) {}
+
+std::span<const std::string_view> ParameterEditing::Lists() {
+    return kLists;
+}
+std::span<const std::string_view> ParameterEditing::EditBoxes() {
+    return kEditBoxes;
+}
+
+void ParameterEditing::refuse(const QString& text) {
+    // The read-back puts what the device holds back into the panel.
+    model_.req.ParameterRefresh = true;
+    host_.notice(text);
+}
+
+// Changes that must wait: no identified device, a transfer that uses the write
+// queue or the bulk registers, or a security write whose register is queued.
+bool ParameterEditing::writeBlocked(const QString& what) {
+    const DeviceSlot* slot = model_.selected();
+    if (!slot || regmap::FamilyBit(slot->Family) == 0) {
+        host_.notice(qs(text::NoticeNoDevice));
+        return true;
+    }
+    const EngineRequests& r = model_.req;
+    if (r.BulkReadStart || r.BulkReadActive || r.RampSoakReadStart || r.RampSoakReadActive ||
+        r.RampSoakWriteActive || r.DownloadActive) {
+        host_.notice(qs(text::NoticeTransferRunning).arg(what));
+        return true;
+    }
+    if (r.LockCommandPending) {
+        host_.notice(qs(text::NoticeSecurityBusy).arg(what));
+        return true;
+    }
+    return false;
+}
+
+void ParameterEditing::queueWrite(const QString& what, std::uint16_t reg, int value,
+                                  const QString& shown) {
+    EngineRequests& r = model_.req;
+    if (r.WritePending && r.PendingRegister == pendingRegister_ && !pendingWhat_.isEmpty())
+        host_.notice(qs(text::NoticeReplaces).arg(what, shown, pendingWhat_));
+    else
+        host_.notice(qs(text::NoticeWriting).arg(what, shown));
+    r.PendingRegister = reg;
+    r.PendingValue = static_cast<std::uint16_t>(value);
+    r.WritePending = true;
+    pendingWhat_ = what;
+    pendingRegister_ = reg;
+}
+
+void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
+    const QString what = PanelCaption(list);
+    if (writeBlocked(what))
+        return;
+    DeviceSlot& slot = *model_.selected();
+
+    if (slot.Family == 'C' && list == "Pointer") {
+        // Family C keeps its decimals as a display choice of the program.
+        if (item < 0 || item >= regmap::Pointer.size()) {
+            refuse(qs(text::NoticeNoItem).arg(what));
+            return;
+        }
+        slot.DecimalPlaces = std::uint16_t(item);
+        model_.req.ParameterRefresh = true;
+        const std::string_view shown = regmap::Pointer.items[std::size_t(item)];
+        host_.notice(qs(text::NoticeDisplayDecimals)
+                         .arg(QString::fromLatin1(shown.data(), qsizetype(shown.size()))));
+        return;
+    }
+
+    const regmap::Register* row = regmap::WritableFor(slot.Family, list);
+    if (!row) {
+        host_.notice(qs(text::NoticeNoSuchParameter).arg(what));
+        return;
+    }
+    const int items = row->table ? row->table->size() : 0;
+    if (item < 0 || item >= items) {
+        refuse(qs(text::NoticeNoItem).arg(what));
+        return;
+    }
+    const int value = list == "LockStatus" ? regmap::LockStatusWriteValue(item) : item;
+    if (row->needsUnlock())
+        model_.req.UnlockPending = true;
+
+    if (slot.ComWriteEnabled == 1 || list == "ComWrite") {
+        const std::string_view shown = row->table->items[std::size_t(item)];
+        queueWrite(what, row->address, value,
+                   QString::fromLatin1(shown.data(), qsizetype(shown.size())));
+        return;
+    }
+    refuse(qs(row->needsUnlock() ? text::NoticeUnlockOnly : text::NoticeWriteDisabled).arg(what));
+}
+
+bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QString& text) {
+    if (key != KeyEnter)
+        return false;
+    const QString what = PanelCaption(box);
+    if (writeBlocked(what))
+        return true;
+    DeviceSlot& slot = *model_.selected();
+
+    const int decimals = box == "Coeff" ? 2 : 1;
+    const QString typed = text.trimmed();
+    // An empty box or a lone sign is no number either, though the parser
+    // would read it as 0.
+    const long long parsed =
+        isNumberText(text) ? codec::ParseScaled(text.toStdString(), decimals) : codec::ParseError;
+    if (parsed == codec::ParseError) {
+        refuse(qs(text::NoticeNotANumber).arg(what, text));
+        return true;
+    }
+
+    const regmap::Register* row = regmap::WritableFor(slot.Family, box);
+    if (!row) {
+        host_.setErrMessage(qs(text::IllegalFunctionOnWrongModel));
+        refuse(qs(text::NoticeNoSuchParameter).arg(what));
+        return true;
+    }
+    // Integer registers take the whole part, truncated toward zero.
+    const long long value = row->encoding == regmap::Encoding::Integer ? parsed / 10 : parsed;
+    if (value < -32768 || value > 32767) {
+        refuse(qs(text::NoticeOutOfRange).arg(what, typed));
+        return true;
+    }
+    if (row->needsUnlock())
+        model_.req.UnlockPending = true;
+    if (slot.ComWriteEnabled != 1) {
+        host_.setErrMessage(qs(text::IllegalFunctionOnWrongModel));
+        refuse(
+            qs(row->needsUnlock() ? text::NoticeUnlockOnly : text::NoticeWriteDisabled).arg(what));
+        return true;
+    }
+    queueWrite(what, row->address, int(value), typed);
+    return true;
+}
+
+void ParameterEditing::ClearBt1Click(std::string_view button) {
+    const char* question = nullptr;
+    if (button == "ClearBt1")
+        question = text::RestoreDefaultConfirm;
+    else if (button == "ClearBt2")
+        question = text::ClearFactoryConfirm;
+    else
+        return;
+    const QString what = PanelCaption(button);
+    if (writeBlocked(what))
+        return;
+    if (!host_.confirm(qs(question)))
+        return;
+    DeviceSlot& slot = *model_.selected();
+    const regmap::Register* row = regmap::WritableFor(slot.Family, button);
+    if (!row)
+        return;
+    if (slot.Family != 'C' && slot.ComWriteEnabled != 1) {
+        host_.notice(qs(text::NoticeWriteDisabled).arg(what));
+        return;
+    }
+    EngineRequests& r = model_.req;
+    r.PendingRegister = row->address;
+    r.PendingValue = regmap::UnlockWord;
+    r.UnlockPending = true;
+    r.WritePending = true;
+    pendingWhat_ = what;
+    pendingRegister_ = row->address;
+    host_.notice(qs(text::NoticeCommand).arg(what));
+}
+
+} // namespace zu
