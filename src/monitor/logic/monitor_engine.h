@@ -35,7 +35,8 @@ class MonitorEngine {
 
     // Hooks of the other monitor parts; each may be null (nothing is called).
     void setPanelHooks(ParameterPanelHooks* hooks) { panel_ = hooks; }
-    void setTransferHooks(TransferHooks* hooks) { transfers_ = hooks; }
+    void setTransferHooks(ParameterTransferHooks* hooks) { transfers_ = hooks; }
+    void setRampSoakHooks(RampSoakTransferHooks* hooks) { rampSoak_ = hooks; }
     void setSecurityHooks(SecurityHooks* hooks) { status_.setSecurityHooks(hooks); }
     void setTrendHooks(TrendHooks* hooks) { trend_ = hooks; }
 
@@ -125,7 +126,8 @@ class MonitorEngine {
     ReplyTransaction reply_{port_};
     ReplyRules replyRules_;
     ParameterPanelHooks* panel_ = nullptr;
-    TransferHooks* transfers_ = nullptr;
+    ParameterTransferHooks* transfers_ = nullptr;
+    RampSoakTransferHooks* rampSoak_ = nullptr;
     TrendHooks* trend_ = nullptr;
 
     std::array<std::uint16_t, SlotCount> addressEdits_{1, 1, 1, 1};

@@ -52,8 +52,8 @@ void MonitorEngine::chooseAndSend() {
                 if (transfers_)
                     transfers_->PrepareDownloadWrite();
             } else if (q.RampSoakWriteActive) {
-                if (transfers_)
-                    transfers_->PrepareRampSoakWrite();
+                if (rampSoak_)
+                    rampSoak_->PrepareRampSoakWrite();
             }
             if (q.UnlockPending) {
                 sendRequest(0x06, regmap::UnlockRegister(sel->Family), regmap::UnlockWord,
@@ -289,8 +289,13 @@ void MonitorEngine::handleForeignAddress(int address) {
 void MonitorEngine::handleRead(const CheckedReply& r) {
     if (inFlight_.bulk) {
         // One image byte: the scheduler stays where the status poll stood.
-        if (transfers_)
-            transfers_->StoreImageByte(std::uint8_t(r.words[0] >> 8), std::uint8_t(r.words[0]));
+        const auto index = std::uint8_t(r.words[0] >> 8), value = std::uint8_t(r.words[0]);
+        if (inFlight_.request.reg == regmap::BulkRampSoak) {
+            if (rampSoak_)
+                rampSoak_->StoreRampSoakByte(index, value);
+        } else if (transfers_) {
+            transfers_->StoreImageByte(index, value);
+        }
         failureHandling(0, 0, nullptr);
         return;
     }
@@ -337,8 +342,8 @@ void MonitorEngine::handleWriteReply(const CheckedReply& r) {
             if (transfers_)
                 transfers_->CountDownloadStep();
         } else if (q.RampSoakWriteActive) {
-            if (transfers_)
-                transfers_->CountRampSoakWriteStep();
+            if (rampSoak_)
+                rampSoak_->CountRampSoakWriteStep();
         } else {
             q.ParameterRefresh = true;
         }

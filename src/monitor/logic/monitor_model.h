@@ -115,24 +115,33 @@ class ParameterPanelHooks {
     virtual void ShowAdjustControls(bool visible) = 0;
 };
 
-// The image transfers as the engine calls them at fixed points of its turn.
-class TransferHooks {
+// The parameter-image transfers (upload and download) as the engine calls
+// them at fixed points of its turn.
+class ParameterTransferHooks {
   public:
-    virtual ~TransferHooks() = default;
-    // At the start of a turn while DownloadActive / RampSoakWriteActive: queue
-    // one write (or the unlock) through the write queue of EngineRequests.
+    virtual ~ParameterTransferHooks() = default;
+    // At the start of a turn while DownloadActive: queue one write (or the
+    // unlock) through the write queue of EngineRequests.
     virtual void PrepareDownloadWrite() = 0;
-    virtual void PrepareRampSoakWrite() = 0;
-    // A sound bulk-read reply: the word's high byte is the index, the low byte
-    // the value; BulkReadActive or RampSoakReadActive tells which image.
+    // A sound reply of the parameter-image bulk read: the word's high byte is
+    // the index, the low byte the value.
     virtual void StoreImageByte(std::uint8_t index, std::uint8_t value) = 0;
-    // A good write echo during a download (or a broadcast step's time-out),
-    // and during the ramp/soak write.
+    // A good write echo during a download (or a broadcast step's time-out).
     virtual void CountDownloadStep() = 0;
-    virtual void CountRampSoakWriteStep() = 0;
     // The window is shown again: the parameter image's family byte and the
     // open-file flag are cleared.
     virtual void ClearImageState() = 0;
+};
+
+// The ramp/soak transfers, likewise.
+class RampSoakTransferHooks {
+  public:
+    virtual ~RampSoakTransferHooks() = default;
+    // At the start of a turn while RampSoakWriteActive: queue one write.
+    virtual void PrepareRampSoakWrite() = 0;
+    // A sound reply of the ramp/soak image read (0x474D).
+    virtual void StoreRampSoakByte(std::uint8_t index, std::uint8_t value) = 0;
+    virtual void CountRampSoakWriteStep() = 0;
 };
 
 // Family-C security display, after the security word 0x4751 of a slot was
