@@ -62,6 +62,11 @@ inline constexpr char NoticeWriteDisabled[] =
     "%1 not sent: communication write is disabled on the device";
 inline constexpr char NoticeUnlockOnly[] =
     "%1 not sent: communication write is disabled on the device (only the unlock was sent)";
+inline constexpr char NoticeWriteNotRead[] =
+    "%1 not sent: the device's communication write setting is not read yet";
+inline constexpr char NoticeSecurityLevel[] =
+    "%1 not sent: the device's security level does not allow it";
+inline constexpr char NoticeUnlockSent[] = " (only the unlock was sent)";
 inline constexpr char NoticeNotANumber[] = "%1 not sent: \"%2\" is not a number";
 inline constexpr char NoticeOutOfRange[] = "%1 not sent: %2 does not fit in a register";
 inline constexpr char NoticeNoSuchParameter[] = "%1 not sent: this device has no such parameter";

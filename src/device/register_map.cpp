@@ -176,7 +176,7 @@ const Register kRegisters[] = {
         "status flags; bit 0 clear asks for a parameter read-back"),
     // family C's kind 6 stops one word short of the flags
     ROW(0x4729, FamC, R, E::Bits, false, Kinds(4), "", "", nullptr, "status flags"),
-    ROW(0x472A, FamBC, R | C, E::Raw, false, Kinds(4), "", "", nullptr,
+    ROW(0x472A, FamBC, R | W | C, E::Raw, false, Kinds(4), "", "", nullptr,
         "firmware version (high byte major, low byte minor); unlock register"),
     ROW(0x472B, FamBC, R, E::Integer, false, Kinds(4), "", "", nullptr,
         "ramp/soak program running"),
@@ -265,7 +265,7 @@ const Register kRegisters[] = {
     ROW(0x4719, FamA, R | W, E::Index, false, Kinds(4, 12), "RunStop", "", &RunStop, "run/stop"),
     ROW(0x471A, FamA, R | W, E::Index, false, Kinds(4, 12), "ComWrite", "", &ComWrite,
         "communication write"),
-    ROW(0x471B, FamA, R | C, E::Raw, false, Kinds(4), "", "", nullptr,
+    ROW(0x471B, FamA, R | W | C, E::Raw, false, Kinds(4), "", "", nullptr,
         "firmware version (high byte major, low byte minor); unlock register"),
     ROW(0x471C, FamA, R, E::Bits, false, Kinds(4, 6), "", "", nullptr, "status lamps"),
     ROW(0x471D, FamA, R, E::Bits, false, Kinds(4, 6), "", "", nullptr,

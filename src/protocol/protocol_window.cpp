@@ -99,6 +99,17 @@ TProtocol::TProtocol(const ProtocolContext& ctx, QWidget* parent) : QDialog(pare
     connect(CancelBt, &QPushButton::clicked, this, [this] { CancelBtClick(); });
 }
 
+// Replies that come after the window has gone have nobody to go to.
+TProtocol::~TProtocol() {
+    ctx_.ProtocolReplyHandler = nullptr;
+}
+
+void TProtocol::ShowUserMessage(int userMessageCode) {
+    ctx_.state.UserMessageCode = userMessageCode;
+    if (ctx_.runUserMessage)
+        ctx_.runUserMessage(this);
+}
+
 QWidget* TProtocol::buildPortBox() {
     auto* box = new QGroupBox(QStringLiteral("Com Port"), settingsArea_);
     box->setObjectName(QStringLiteral("COMPort"));

@@ -4,6 +4,7 @@
 // them in SETDT.$$$. It is left only through its buttons.
 #include <QDialog>
 #include <array>
+#include <functional>
 
 class QPushButton;
 class QRadioButton;
@@ -15,17 +16,32 @@ class Dialogs;
 class RadioGroup;
 class TApdComPort;
 
-// What the window works with; all of it outlives the window.
+// What the window works with; all of it outlives the window. The main window
+// fills it: the protocol window sees its port, its reply gathering and its
+// user-message window only through these.
 struct ProtocolContext {
     AppState& state;
     Dialogs& dialogs;
     TApdComPort& ApdComPortMain;
+    // Called by the main window's reply gathering when a reply on
+    // ApdComPortMain is complete or timed out (the reply is in
+    // state.ProtocolRxText). The window sets it while it waits; it is emptied
+    // when the window goes.
+    std::function<void()>& ProtocolReplyHandler;
+    // Shows the user-message window for state.UserMessageCode over `owner`,
+    // modally; returns once it has closed (Timer1 closes it).
+    std::function<void(QWidget* owner)> runUserMessage;
 };
 
 class TProtocol : public QDialog {
     Q_OBJECT
   public:
     explicit TProtocol(const ProtocolContext& ctx, QWidget* parent = nullptr);
+    ~TProtocol() override;
+
+    const ProtocolContext& context() const { return ctx_; }
+    // The user-message window with this code (251, 252), until it closes.
+    void ShowUserMessage(int userMessageCode);
 
     void FormShow();
     void COM1Click(int tag);

@@ -24,8 +24,12 @@ void MainShell::FormActivate() {
 // protocol window does not open it again at once: without a file that can be
 // written (a read-only folder) the user would never get past it, and a Cancel
 // means "not now". The next activation asks again.
+// While a window owns the line (the monitor, which is not modal) its port runs
+// with the setting it was opened with, and its framing follows RtuMode: the
+// activation then neither asks nor loads anything. The first activation after
+// the owner has closed its port does.
 void MainShell::activate(bool mayAsk) {
-    if (activating_)
+    if (activating_ || state_.PortOwner != PortFree)
         return;
     activating_ = true;
     if (!loadSetting() && mayAsk) {

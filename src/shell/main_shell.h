@@ -56,7 +56,8 @@ class MainShell {
 
   private:
     // mayAsk false: the protocol window has just closed; the setting is read
-    // again but the window is not opened a second time straight away.
+    // again but the window is not opened a second time straight away. Does
+    // nothing while a window owns the line.
     void activate(bool mayAsk);
     // SETDT.$$$ into ComSettingWord, or the default word when there is none.
     bool loadSetting();

@@ -4,11 +4,13 @@
 #include "protocol/protocol_window.h"
 #include "shell/about_box.h"
 #include "shell/shell_texts.h"
+#include "shell/user_message.h"
 #include "ui/dialogs.h"
 #include "ui/picture.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -107,6 +109,14 @@ void TMainForm::showEvent(QShowEvent* e) {
         this, [this] { shell_.FormActivate(); }, Qt::QueuedConnection);
 }
 
+void TMainForm::closeEvent(QCloseEvent* e) {
+    if (monitor_ && !monitor_->close()) {
+        e->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(e);
+}
+
 // Becoming active again after the monitor (or another window of ours that is
 // still there) counts as an activation. Coming back from another program does
 // not, and neither does the end of a modal window of the main window: its
@@ -135,8 +145,17 @@ void TMainForm::showMessage(const QString& text) {
 }
 
 void TMainForm::runProtocolWindow() {
-    TProtocol window({state_, dialogs_, replies_.ApdComPortMain}, this);
+    TProtocol window({state_, dialogs_, replies_.ApdComPortMain, replies_.ProtocolReplyHandler,
+                      [this](QWidget* owner) { runUserMessage(owner); }},
+                     this);
     runModal(window);
+}
+
+// A new user-message window for each message, owned by the window that asks;
+// Timer1 closes it.
+void TMainForm::runUserMessage(QWidget* owner) {
+    TDISPUPDATE message(state_, shell_, owner ? owner : this);
+    runModal(message);
 }
 
 void TMainForm::showMonitor() {

@@ -39,12 +39,17 @@ class TMainForm : public QMainWindow, private MainView {
 
   protected:
     void showEvent(QShowEvent* e) override;
+    // Closing the main window ends the program: the monitor, which is a window
+    // of its own, stops polling, frees the line and closes with it.
+    void closeEvent(QCloseEvent* e) override;
 
   private:
     void buildMenus();
     void buildToolBar();
     void onFocusWindowChanged(QWindow* w);
     int runModal(QDialog& dialog);
+    // For the protocol window, which cannot make one itself.
+    void runUserMessage(QWidget* owner);
 
     // MainView
     void showMessage(const QString& text) override;

@@ -26,6 +26,8 @@ class TestRegisterMap : public QObject {
     void kindRequests_data();
     void kindRequests();
     void everyReadRowIsInsideItsKindsRequest();
+    void unlockRegisterIsAWritableCommand_data();
+    void unlockRegisterIsAWritableCommand();
 };
 
 // Transcribed from the edit-box write table: register per family (-1 none),
@@ -382,6 +384,30 @@ void TestRegisterMap::everyReadRowIsInsideItsKindsRequest() {
             }
         }
     QVERIFY(checked > 100);
+}
+
+void TestRegisterMap::unlockRegisterIsAWritableCommand_data() {
+    QTest::addColumn<char>("family");
+    QTest::addColumn<int>("address");
+    QTest::newRow("A") << 'A' << 0x471B;
+    QTest::newRow("B") << 'B' << 0x472A;
+    QTest::newRow("C") << 'C' << 0x472A;
+}
+
+// The unlock word goes out as a single write of its own: code that asks the
+// map whether a register may be written must not refuse it.
+void TestRegisterMap::unlockRegisterIsAWritableCommand() {
+    QFETCH(char, family);
+    QFETCH(int, address);
+    QCOMPARE(int(rm::UnlockRegister(std::uint8_t(family))), address);
+    const rm::Register* r = rm::Find(std::uint8_t(family), std::uint16_t(address));
+    QVERIFY(r);
+    QVERIFY(r->writable());
+    QVERIFY(r->access & rm::AccC);
+    QVERIFY(!r->needsUnlock());
+    QVERIFY(r->readBy(4)); // still the firmware version of the status poll
+    // no panel control writes it
+    QVERIFY(r->controls[0].empty() && r->controls[1].empty());
 }
 
 QTEST_GUILESS_MAIN(TestRegisterMap)

@@ -84,6 +84,9 @@ class TestParameterEndToEnd : public QObject {
     void disabledDeviceIsNotWritten_data();
     void disabledDeviceIsNotWritten();
     void unlockedWriteOfAnOutputType();
+    void familyCShowsItsOwnDecimals();
+    void lockedFamilyCWritesWhatItsLevelAllows_data();
+    void lockedFamilyCWritesWhatItsLevelAllows();
 };
 
 void TestParameterEndToEnd::changesReachTheDevice_data() {
@@ -213,6 +216,96 @@ void TestParameterEndToEnd::unlockedWriteOfAnOutputType() {
     QCOMPARE(int(writes.size()), 2);
     QCOMPARE(writes[0], (Req{1, 6, 0x472A, 0x6C3E}));
     QCOMPARE(writes[1], (Req{1, 6, 0x4730, 2}));
+}
+
+// The decimals a family-C device is shown with are its own, whatever device
+// was selected before; its set value goes back as it is shown.
+void TestParameterEndToEnd::familyCShowsItsOwnDecimals() {
+    Monitor m('B', false);
+    m.device->poke(0x4725, 2); // family B: two decimals
+    sim::Device& c2 = m.rig.device('C', 2);
+    sim::Device& c3 = m.rig.device('C', 3);
+    m.rig.setAddresses({1, 2, 1, 1});
+    QVERIFY(m.connect());
+    m.rig.engine->RunBt0Click(1);
+    auto shows = [&](int slot, const char* sv) {
+        return m.rig.clock.advanceUntil(
+            [&] {
+                const EngineRequests& r = m.model().req;
+                return m.model().SelectedSlot == slot && !r.ParameterRefresh &&
+                       !r.ReidentifySelected && m.model().RequestKind < 10 &&
+                       m.edit("SV")->text() == QLatin1String(sv);
+            },
+            30000);
+    };
+    QVERIFY(shows(0, "10.00"));
+
+    m.rig.engine->Adr0LbClick(1);
+    QVERIFY2(shows(1, "100.0"), qPrintable(m.edit("SV")->text()));
+    QCOMPARE(m.list("Pointer")->currentIndex(), 1);
+    std::size_t from = m.rig.wire.size();
+    m.type("SV", m.edit("SV")->text());
+    QVERIFY(m.settleWrite([&] { return m.edit("SV")->text() == "100.0"; }));
+    QCOMPARE(m.writesTo(0x4701, from), 1);
+    QCOMPARE(int(c2.peek(0x4701)), 1000);
+
+    // this device's own choice, kept over a visit to the other one
+    m.editing.CtrlSetCloseUp("Pointer", 3);
+    QVERIFY(shows(1, "1.000"));
+    m.rig.engine->Adr0LbClick(0);
+    QVERIFY(shows(0, "10.00"));
+    m.rig.engine->Adr0LbClick(1);
+    QVERIFY(shows(1, "1.000"));
+    QCOMPARE(m.list("Pointer")->currentIndex(), 3);
+
+    // another device in the slot starts at one decimal again
+    c3.poke(0x4701, 1500);
+    m.rig.engine->ComAddr0Change(1, {1, 3, 1, 1});
+    QVERIFY(shows(1, "150.0"));
+    QCOMPARE(m.list("Pointer")->currentIndex(), 1);
+}
+
+void TestParameterEndToEnd::lockedFamilyCWritesWhatItsLevelAllows_data() {
+    QTest::addColumn<int>("level");
+    QTest::addColumn<bool>("autoTuning"); // the level lets AT be written too
+    QTest::newRow("PV,SV") << 2 << false;
+    QTest::newRow("Read All, SV,AT") << 4 << true;
+}
+
+void TestParameterEndToEnd::lockedFamilyCWritesWhatItsLevelAllows() {
+    QFETCH(int, level);
+    QFETCH(bool, autoTuning);
+    Monitor m('C', false);
+    m.device->security().setLevel(level);
+    m.device->poke(0x4726, 0); // says nothing for family C
+    QVERIFY(m.connect());
+    QCOMPARE(int(m.model().deviceSlots[0].SecurityLevelCode), level);
+    QVERIFY(m.edit("SV")->isEnabled());
+
+    std::size_t from = m.rig.wire.size();
+    m.type("SV", QStringLiteral("42.5"));
+    QVERIFY2(m.model().req.WritePending, qPrintable(m.host.lastNotice()));
+    QCOMPARE(m.host.lastNotice(), QStringLiteral("Writing SV = 42.5"));
+    QVERIFY(m.settleWrite([] { return true; }));
+    QCOMPARE(m.writesTo(0x4701, from), 1);
+    QCOMPARE(m.writes(from), 1);
+    QCOMPARE(int(m.device->peek(0x4701)), 425);
+
+    from = m.rig.wire.size();
+    m.editing.CtrlSetCloseUp("AT", 1);
+    if (autoTuning) {
+        QVERIFY(m.settleWrite([] { return true; }));
+        QCOMPARE(m.writesTo(0x4727, from), 1);
+        QCOMPARE(int(m.device->peek(0x4727)), 1);
+    } else {
+        QVERIFY(!m.model().req.WritePending);
+        QVERIFY(m.host.lastNotice().contains("security level"));
+        QVERIFY(m.rig.runFrames(20));
+        QCOMPARE(m.writes(from), 0);
+    }
+    // nothing blamed the device for what was never read
+    for (const QString& n : m.host.notices)
+        QVERIFY2(!n.contains("communication write"), qPrintable(n));
 }
 
 QTEST_MAIN(TestParameterEndToEnd)

@@ -35,7 +35,11 @@ class TestParameterEditing : public QObject {
     void change_data();
     void change();
     void onlyEnterActs();
+    void panelAcceptsItsOwnNegativeText_data();
+    void panelAcceptsItsOwnNegativeText();
     void pointerOfFamilyCIsADisplayChoice();
+    void familyCWritesWhatItsSecurityLevelAllows_data();
+    void familyCWritesWhatItsSecurityLevelAllows();
     void laterChangeReplacesAnUnsentOne();
     void noWriteDuringTransfersOrSecurityChanges_data();
     void noWriteDuringTransfersOrSecurityChanges();
@@ -112,9 +116,10 @@ void TestParameterEditing::change_data() {
         << 'B' << 0 << "CtrlSet"
         << "1" << false << 0 << 0 << false << false << ""
         << "Ctrl. Method not sent: communication write is disabled on the device";
-    QTest::newRow("A list before the first read") << 'A' << 255 << "RunStop"
-                                                  << "1" << false << 0 << 0 << false << false << ""
-                                                  << "";
+    QTest::newRow("A list before the first read")
+        << 'A' << 255 << "RunStop"
+        << "1" << false << 0 << 0 << false << false << ""
+        << "Run/Stop not sent: the device's communication write setting is not read yet";
     QTest::newRow("list with no item") << 'B' << 1 << "Unit"
                                        << "-1" << false << 0 << 0 << false << false << ""
                                        << "Unit not sent: no item chosen";
@@ -210,9 +215,10 @@ void TestParameterEditing::change_data() {
     QTest::newRow("SV disabled") << 'A' << 0 << "SV"
                                  << "50" << false << 0 << 0 << false << true << ""
                                  << "SV not sent: communication write is disabled on the device";
-    QTest::newRow("SV before the first read") << 'B' << 255 << "SV"
-                                              << "50" << false << 0 << 0 << false << true << ""
-                                              << "";
+    QTest::newRow("SV before the first read")
+        << 'B' << 255 << "SV"
+        << "50" << false << 0 << 0 << false << true << ""
+        << "SV not sent: the device's communication write setting is not read yet";
     QTest::newRow("A has no Coeff") << 'A' << 1 << "Coeff"
                                     << "1.5" << false << 0 << 0 << false << true << ""
                                     << "P Coefficient not sent: this device has no such parameter";
@@ -238,6 +244,19 @@ void TestParameterEditing::change_data() {
     QTest::newRow("N/A") << 'C' << 1 << "Pb"
                          << "N/A" << false << 0 << 0 << false << false << ""
                          << "";
+    QTest::newRow("negative as the panel shows it")
+        << 'B' << 1 << "SV"
+        << "- 15.0" << true << 0x4701 << 0xFF6A << false << false << ":01064701FF6A48"
+        << "Writing SV = - 15.0";
+    QTest::newRow("blank inside the digits") << 'B' << 1 << "SV"
+                                             << "1 5" << false << 0 << 0 << false << false << ""
+                                             << "";
+    QTest::newRow("minus and blank alone") << 'B' << 1 << "SV"
+                                           << "- " << false << 0 << 0 << false << false << ""
+                                           << "";
+    QTest::newRow("minus twice") << 'B' << 1 << "SV"
+                                 << "- -5" << false << 0 << 0 << false << false << ""
+                                 << "";
     QTest::newRow("empty is no number") << 'B' << 1 << "SV"
                                         << "" << false << 0 << 0 << false << false << ""
                                         << "";
@@ -317,6 +336,48 @@ void TestParameterEditing::onlyEnterActs() {
     QVERIFY(f.model.req.WritePending);
 }
 
+void TestParameterEditing::panelAcceptsItsOwnNegativeText_data() {
+    QTest::addColumn<char>("family");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("reg");
+    QTest::addColumn<int>("value"); // register word, read and written back
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("B SV one decimal") << 'B' << "SV" << 0x4701 << 0xFF6A << "- 15.0";
+    QTest::newRow("A SV rounded") << 'A' << "SV" << 0x4701 << 0xFF6A << "- 15";
+    QTest::newRow("B range low") << 'B' << "RangeLo" << 0x4705 << 0xFF38 << "- 20.0";
+    QTest::newRow("C alarm limit") << 'C' << "DnLimit1" << 0x4707 << 0xFFFB << "- 0.5";
+    QTest::newRow("B integral time") << 'B' << "Ti" << 0x470D << 0xFFFB << "- 5";
+    QTest::newRow("B PV offset") << 'B' << "PVTune" << 0x471D << 0xFFF1 << "- 1.5";
+    QTest::newRow("B P coefficient") << 'B' << "Coeff" << 0x4711 << 0xFF85 << "- 1.23";
+}
+
+// Enter on a value just as the panel shows it sends that value back.
+void TestParameterEditing::panelAcceptsItsOwnNegativeText() {
+    QFETCH(char, family);
+    QFETCH(QString, box);
+    QFETCH(int, reg);
+    QFETCH(int, value);
+    QFETCH(QString, shown);
+    PanelFixture f;
+    f.select(family);
+    f.regs = {{reg, std::uint16_t(value)}};
+    if (family == 'A')
+        f.regs[0x471A] = 1; // writing on
+    else
+        f.regs.insert({{0x4724, 1}, {0x4725, 1}, {0x4726, 1}});
+    f.readBack();
+    const std::string name = box.toStdString();
+    QCOMPARE(f.view.edit(name), shown);
+    f.model.req.ParameterRefresh = false;
+    QVERIFY(f.editing.RangeHiKeyPress(name, 13, f.view.edit(name)));
+    const EngineRequests& r = f.model.req;
+    QVERIFY2(r.WritePending, qPrintable(f.host.lastNotice()));
+    QCOMPARE(int(r.PendingRegister), reg);
+    QCOMPARE(int(r.PendingValue), value);
+    QVERIFY(!r.ParameterRefresh);
+    QCOMPARE(f.host.lastNotice(), QStringLiteral("Writing %1 = %2").arg(PanelCaption(name), shown));
+}
+
 // Family C keeps the decimals as the program's own display choice.
 void TestParameterEditing::pointerOfFamilyCIsADisplayChoice() {
     PanelFixture f;
@@ -346,6 +407,88 @@ void TestParameterEditing::pointerOfFamilyCIsADisplayChoice() {
     // a value typed is still sent in tenths
     f.editing.RangeHiKeyPress("SV", 13, QStringLiteral("100"));
     QCOMPARE(int(f.model.req.PendingValue), 1000);
+}
+
+void TestParameterEditing::familyCWritesWhatItsSecurityLevelAllows_data() {
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("comWrite"); // the slot's ComWriteEnabled; 255 never read
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("reg"); // 0: nothing written
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("notice");
+    const QString level =
+        QStringLiteral("%1 not sent: the device's security level does not allow it");
+    // A locked device is not read back: its communication write stays unknown.
+    QTest::newRow("PV,SV: SV") << 2 << 255 << "SV"
+                               << "50" << 0x4701 << 500 << "Writing SV = 50";
+    QTest::newRow("PV,SV: SV, whatever 0x4726 said")
+        << 2 << 0 << "SV"
+        << "- 5.5" << 0x4701 << 0xFFC9 << "Writing SV = - 5.5";
+    QTest::newRow("PV,SV: no AT") << 2 << 255 << "AT"
+                                  << "1" << 0 << 0 << level.arg("Auto tuning");
+    QTest::newRow("PV,SV: no Pb") << 2 << 255 << "Pb"
+                                  << "3.5" << 0 << 0 << level.arg("Pb");
+    // nor the unlock, which the level refuses as well
+    QTest::newRow("PV,SV: no PV offset") << 2 << 255 << "PVTune"
+                                         << "1.5" << 0 << 0 << level.arg("PV Offset");
+    QTest::newRow("Read All: no output type") << 4 << 1 << "OutputType1"
+                                              << "1" << 0 << 0 << level.arg("Output Type1");
+    QTest::newRow("Read All: SV") << 4 << 0 << "SV"
+                                  << "123.4" << 0x4701 << 1234 << "Writing SV = 123.4";
+    QTest::newRow("Read All: AT") << 4 << 0 << "AT"
+                                  << "1" << 0x4727 << 1 << "Writing Auto tuning = Start";
+    QTest::newRow("Read All: AT not read yet")
+        << 4 << 255 << "AT"
+        << "0" << 0x4727 << 0 << "Writing Auto tuning = Stop";
+    QTest::newRow("Read All: no Pb") << 4 << 1 << "Pb"
+                                     << "3.5" << 0 << 0 << level.arg("Pb");
+    QTest::newRow("Read All: no control method") << 4 << 1 << "CtrlSet"
+                                                 << "1" << 0 << 0 << level.arg("Ctrl. Method");
+    QTest::newRow("All Lock: no SV") << 1 << 1 << "SV"
+                                     << "50" << 0 << 0 << level.arg("SV");
+    QTest::newRow("All Lock: no AT") << 1 << 1 << "AT"
+                                     << "1" << 0 << 0 << level.arg("Auto tuning");
+    QTest::newRow("Unlock All: SV") << 8 << 1 << "SV"
+                                    << "50" << 0x4701 << 500 << "Writing SV = 50";
+    QTest::newRow("Unlock All: writing off")
+        << 8 << 0 << "Pb"
+        << "3.5" << 0 << 0 << "Pb not sent: communication write is disabled on the device";
+    QTest::newRow("Unlock All: not read yet")
+        << 8 << 255 << "SV"
+        << "50" << 0 << 0
+        << "SV not sent: the device's communication write setting is not read yet";
+}
+
+// Below "Unlock All" a family-C device lets the set value (and at "Read All,
+// SV,AT" the auto-tuning) be written, and is never read past them.
+void TestParameterEditing::familyCWritesWhatItsSecurityLevelAllows() {
+    QFETCH(int, level);
+    QFETCH(int, comWrite);
+    QFETCH(QString, control);
+    QFETCH(QString, input);
+    QFETCH(int, reg);
+    QFETCH(int, value);
+    QFETCH(QString, notice);
+    PanelFixture f;
+    f.select('C', comWrite, level);
+    const std::string name = control.toStdString();
+    if (isList(control))
+        f.editing.CtrlSetCloseUp(name, input.toInt());
+    else
+        QVERIFY(f.editing.RangeHiKeyPress(name, 13, input));
+    const EngineRequests& r = f.model.req;
+    QCOMPARE(r.WritePending, reg != 0);
+    QVERIFY(!r.UnlockPending);
+    if (reg) {
+        QCOMPARE(int(r.PendingRegister), reg);
+        QCOMPARE(int(r.PendingValue), value);
+        QVERIFY(f.host.errMessage.isEmpty());
+    } else {
+        QCOMPARE(int(r.PendingRegister), 0);
+        QVERIFY(r.ParameterRefresh);
+    }
+    QCOMPARE(f.host.notices, QStringList{notice});
 }
 
 void TestParameterEditing::laterChangeReplacesAnUnsentOne() {

@@ -14,6 +14,7 @@ class TestParameterPanel : public QObject {
   private slots:
     void decimalsOfTheSetValue_data();
     void decimalsOfTheSetValue();
+    void familyCDecimalsArePerDevice();
     void rowsByOutputConfiguration_data();
     void rowsByOutputConfiguration();
     void runStopReadBack_data();
@@ -74,6 +75,48 @@ void TestParameterPanel::decimalsOfTheSetValue() {
     f.readBack();
     QCOMPARE(f.view.edit("SV"), shown);
     QCOMPARE(f.slot().SvValue, std::int32_t(std::int16_t(sv)));
+}
+
+// Family C's decimals are a choice the program keeps for each device; the
+// panel's Pointer list only shows it, and does not carry one device's
+// decimals over to the next.
+void TestParameterPanel::familyCDecimalsArePerDevice() {
+    PanelFixture f;
+    const std::map<int, std::uint16_t> b = {{0x4701, 1000}, {0x4724, 1}, {0x4725, 2}, {0x4726, 1}};
+    const std::map<int, std::uint16_t> c = {{0x4701, 1000}, {0x4724, 1}, {0x4726, 1}};
+    auto show = [&](int i, char family, const std::map<int, std::uint16_t>& regs) {
+        DeviceSlot& s = f.model.deviceSlots[std::size_t(i)];
+        f.model.SelectedSlot = std::uint8_t(i);
+        s.connected = true;
+        s.Family = std::uint8_t(family);
+        s.ComWriteEnabled = 1;
+        s.SecurityLevelCode = 8;
+        f.panel.ApplyFamilyLayout(s.Family);
+        for (int kind = 10; kind <= 14; ++kind)
+            ReplyFromRegisters(f.panel, s, regs, kind);
+        return f.view.edit("SV");
+    };
+    QCOMPARE(show(0, 'B', b), QStringLiteral("10.00"));
+    QCOMPARE(f.view.list("Pointer"), 2);
+    QCOMPARE(show(1, 'C', c), QStringLiteral("100.0"));
+    QCOMPARE(f.view.list("Pointer"), 1);
+    QCOMPARE(int(f.model.deviceSlots[1].DecimalPlaces), 1);
+    // and the shown text goes back as the same value
+    f.editing.RangeHiKeyPress("SV", 13, f.view.edit("SV"));
+    QCOMPARE(int(f.model.req.PendingValue), 1000);
+
+    f.editing.CtrlSetCloseUp("Pointer", 3);
+    QCOMPARE(show(1, 'C', c), QStringLiteral("1.000"));
+    QCOMPARE(show(2, 'C', c), QStringLiteral("100.0")); // another family-C device
+    QCOMPARE(show(0, 'B', b), QStringLiteral("10.00"));
+    QCOMPARE(show(1, 'C', c), QStringLiteral("1.000"));
+    QCOMPARE(f.view.list("Pointer"), 3);
+    QCOMPARE(int(f.model.deviceSlots[2].DecimalPlaces), 1);
+
+    // "None" with unit C is shown rounded, and still lists "None"
+    f.editing.CtrlSetCloseUp("Pointer", 0);
+    QCOMPARE(show(1, 'C', c), QStringLiteral("100"));
+    QCOMPARE(f.view.list("Pointer"), 0);
 }
 
 void TestParameterPanel::rowsByOutputConfiguration_data() {

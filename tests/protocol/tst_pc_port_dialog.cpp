@@ -39,6 +39,7 @@ class TestPcPortDialog : public QObject {
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<AppState> state;
     std::unique_ptr<TApdComPort> port;
+    std::function<void()> replyHandler;
     ScriptedDialogs dialogs;
     std::unique_ptr<TProtocol> window;
 
@@ -53,7 +54,8 @@ class TestPcPortDialog : public QObject {
         port = std::make_unique<TApdComPort>(clock, lines, state->ports());
     }
     void openWindow() {
-        window = std::make_unique<TProtocol>(ProtocolContext{*state, dialogs, *port});
+        window = std::make_unique<TProtocol>(
+            ProtocolContext{*state, dialogs, *port, replyHandler, nullptr});
         window->show();
     }
     RadioGroup* group(const char* name) { return window->findChild<RadioGroup*>(name); }

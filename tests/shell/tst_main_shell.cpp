@@ -151,6 +151,46 @@ class TestMainShell : public QObject {
         QCOMPARE(view.calls, (QStringList{"protocol:pc", "protocol:pc"}));
     }
 
+    void activationLeavesTheSettingOfAnOwnedLine_data() {
+        QTest::addColumn<int>("owner");
+        QTest::addColumn<bool>("file"); // SETDT.$$$ exists (and changed meanwhile)
+        QTest::newRow("monitor, no file") << int(PortMonitor) << false;
+        QTest::newRow("monitor, file changed") << int(PortMonitor) << true;
+        QTest::newRow("protocol") << int(PortProtocol) << false;
+        QTest::newRow("recorder") << int(PortRecorder) << false;
+    }
+    // The owner polls with the setting it opened its port with: coming back
+    // to the main window neither asks for another one nor loads one, until
+    // the line is free again.
+    void activationLeavesTheSettingOfAnOwnedLine() {
+        QFETCH(int, owner);
+        QFETCH(bool, file);
+        writeSetting("946");
+        shell->FormActivate();
+        if (file)
+            writeSetting("292");
+        else
+            QVERIFY(QFile::remove(state->settingFilePath));
+        view.duringProtocol = [&] { QVERIFY(state->StoreComSetting(292)); };
+        state->PortOwner = owner;
+        shell->FormActivate();
+        shell->ABOUT1Click();
+        QCOMPARE(view.calls, QStringList{"about"});
+        QCOMPARE(state->ComSettingWord, 946);
+        QCOMPARE(state->ComPortNumber, 3);
+        QVERIFY(state->RtuMode);
+        QCOMPARE(state->ComBaud, 19200);
+        QCOMPARE(state->PortOwner, owner);
+
+        // the line is free: the next activation does what it always does
+        state->PortOwner = PortFree;
+        shell->FormActivate();
+        QCOMPARE(view.calls, file ? QStringList{"about"} : (QStringList{"about", "protocol:pc"}));
+        QCOMPARE(state->ComSettingWord, 292);
+        QVERIFY(!state->RtuMode);
+        QCOMPARE(state->ComPortNumber, 1);
+    }
+
     void activationInsideItsOwnWindowDoesNotAskAgain() {
         int nested = 0;
         view.duringProtocol = [&] {

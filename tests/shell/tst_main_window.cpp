@@ -1,14 +1,20 @@
+#include "core/apd_com_port.h"
 #include "core/app_state.h"
 #include "core/texts.h"
+#include "monitor/monitor_engine.h"
+#include "monitor/monitor_window.h"
+#include "protocol/protocol_window.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
 #include "support/scripted_line.h"
 #include "ui/dialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -205,6 +211,152 @@ class TestMainWindow : public QObject {
         QTRY_COMPARE(state->ComSettingWord, 292);
         QCOMPARE(state->ComPortNumber, 1);
         QVERIFY(modalsShown().isEmpty());
+    }
+
+    void exitEndsTheMonitorAndFreesTheLine_data() {
+        QTest::addColumn<bool>("menu"); // EXIT, or the main window's own close
+        QTest::newRow("EXIT") << true;
+        QTest::newRow("window closed") << false;
+    }
+    void exitEndsTheMonitorAndFreesTheLine() {
+        QFETCH(bool, menu);
+        writeSetting("946"); // COM3
+        TPMonitor monitor(*state, dialogs);
+        form->setMonitorWindow(&monitor);
+        form->show();
+        QTRY_VERIFY(state->SettingLoaded);
+        trigger("MONITOR1");
+        QVERIFY(monitor.isVisible());
+        QTest::mouseClick(monitor.findChild<QPushButton*>("RunBt0"), Qt::LeftButton);
+        QCOMPARE(state->PortOwner, int(PortMonitor));
+        test::ScriptedLine* line = lines.last;
+        QVERIFY(line && line->isOpen());
+        clock.advance(1000);
+        QVERIFY(line->written.size() > 1); // polling, unanswered
+
+        if (menu)
+            trigger("EXIT1");
+        else
+            form->close();
+        QVERIFY(!form->isVisible());
+        QVERIFY(!monitor.isVisible());
+        QCOMPARE(monitor.engine().state(), MonitorEngine::State::Closed);
+        QVERIFY(!monitor.engine().port().Open()); // its line is gone with the port
+        QCOMPARE(state->PortOwner, int(PortFree));
+        const int made = lines.created;
+        clock.advance(5000);
+        QCOMPARE(lines.created, made); // nothing opens the line again
+        QVERIFY(!monitor.engine().port().Open());
+        // no window of the program is left up to keep it running
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    }
+
+    // While the monitor polls, coming back to the main window without a stored
+    // setting does not open the PC dialog under it: its frames keep their
+    // framing. Once the monitor has closed its port the dialog comes again.
+    void comingBackFromAPollingMonitorKeepsItsFraming() {
+        QWidget* pcDialog = nullptr;
+        dialogs.pushModal([&](QDialog& d) { clickButton(d, "CancelBt"); });
+        form->show();
+        QTRY_COMPARE(modalsShown(), QStringList{"TProtocol"});
+        QCOMPARE(state->ComPortNumber, 3);
+        QVERIFY(!state->RtuMode);
+
+        TPMonitor monitor(*state, dialogs);
+        form->setMonitorWindow(&monitor);
+        trigger("MONITOR1");
+        QTRY_COMPARE(QGuiApplication::focusWindow(), monitor.windowHandle());
+        QTest::mouseClick(monitor.findChild<QPushButton*>("RunBt0"), Qt::LeftButton);
+        test::ScriptedLine* line = lines.last;
+        QVERIFY(line && line->isOpen());
+        clock.advance(1000);
+
+        // If the dialog came, the user would choose RTU and OK.
+        dialogs.pushModal([&](QDialog& d) {
+            pcDialog = &d;
+            auto* rtu = d.findChild<QRadioButton*>("Format_1");
+            QVERIFY(rtu);
+            QTest::mouseClick(rtu, Qt::LeftButton);
+            clickButton(d, "OKBt");
+        });
+        const auto before = line->written.size();
+        form->activateWindow();
+        QTRY_VERIFY(QGuiApplication::focusWindow() == form->windowHandle() ||
+                    modalsShown().size() > 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(modalsShown(), QStringList{"TProtocol"});
+        QVERIFY(!state->RtuMode);
+        clock.advance(2000);
+        QVERIFY(line->written.size() > before);
+        for (auto i = before; i < line->written.size(); ++i)
+            QVERIFY2(line->written[i].startsWith(':') && line->written[i].endsWith("\r\n"),
+                     line->written[i].toHex().constData());
+
+        // The line is free again: the next activation asks.
+        trigger("MONITOR1");
+        QTRY_COMPARE(QGuiApplication::focusWindow(), monitor.windowHandle());
+        monitor.close();
+        QCOMPARE(state->PortOwner, int(PortFree));
+        form->activateWindow();
+        QTRY_COMPARE(modalsShown(), (QStringList{"TProtocol", "TProtocol"}));
+        QVERIFY(pcDialog);
+        QVERIFY(QFile::exists(file()));
+    }
+
+    // The protocol window works with the main window's port, its reply
+    // gathering and the user-message window.
+    void protocolWindowGetsTheRepliesAndTheUserMessage() {
+        writeSetting("292"); // COM1 is not present here: the window works on COM3
+        int replies = 0;
+        QString rxAtReply, line1, line2;
+        bool openAfterTick = true;
+        dialogs.pushModal([&](QDialog& d) {
+            auto* w = qobject_cast<TProtocol*>(&d);
+            QVERIFY(w);
+            const ProtocolContext& c = w->context();
+            QCOMPARE(&c.ApdComPortMain, &form->replies().ApdComPortMain);
+            QCOMPARE(&c.ProtocolReplyHandler, &form->replies().ProtocolReplyHandler);
+
+            // a request and its reply, as the scan and the device change make them
+            c.ProtocolReplyHandler = [&] {
+                ++replies;
+                rxAtReply = state->ProtocolRxText;
+            };
+            c.ApdComPortMain.setComNumber(3);
+            QVERIFY(c.ApdComPortMain.setOpen(true));
+            state->PortOwner = PortProtocol;
+            state->ProtocolTimerHandle = c.ApdComPortMain.AddTimerTrigger();
+            state->ProtocolRxText.clear();
+            QVERIFY(c.ApdComPortMain.PutBlock(":010347010001B3\r\n", 17));
+            c.ApdComPortMain.SetTimerTrigger(state->ProtocolTimerHandle, 2, true);
+            lines.last->push(":01030203E811\r\n");
+            clock.runDue();
+
+            // the user message, closed by Timer1 while the device face is up
+            dialogs.pushModal([&](QDialog& m) {
+                line1 = m.findChild<QLabel*>("PWRLB1")->text();
+                line2 = m.findChild<QLabel*>("PWRLB2")->text();
+                clock.advance(500);
+                openAfterTick = m.isVisible();
+            });
+            w->ShowUserMessage(252);
+            clickButton(d, "CancelBt");
+        });
+        trigger("ZUCSET1");
+        QCOMPARE(modalsShown(), (QStringList{"TProtocol", "TDISPUPDATE"}));
+        QCOMPARE(replies, 1);
+        QCOMPARE(rxAtReply, QStringLiteral(":01030203E811"));
+        QCOMPARE(state->UserMessageCode, 252);
+        QCOMPARE(line1, QString::fromLatin1(text::ChangingProtocol));
+        QCOMPARE(line2, QString::fromLatin1(text::PleaseWait));
+        QVERIFY(!openAfterTick);
+        QVERIFY(!form->shell().Timer1.enabled());
+        // Cancel closed the port and freed the line; nobody waits for replies now
+        QVERIFY(!form->replies().ApdComPortMain.Open());
+        QCOMPARE(state->PortOwner, int(PortFree));
+        QVERIFY(!form->replies().ProtocolReplyHandler);
+        QCOMPARE(dialogs.unscripted(), 0);
     }
 
     void exitClosesTheMainWindow() {

@@ -172,6 +172,7 @@ void MonitorEngine::connectSlot(int slot) {
     s.connected = true;
     ++connectedCount_;
     s.identifyRequest = true;
+    s.DecimalChoice = -1; // whatever device answers now starts at one decimal
     view_.showSlotConnected(slot, true);
     EngineRequests& q = model_.req;
     if (connectedCount_ == 1) {
@@ -289,6 +290,7 @@ void MonitorEngine::ComAddr0Change(int slot,
     if (slot < 0 || slot >= SlotCount || !model_.deviceSlots[slot].connected)
         return;
     model_.deviceSlots[slot].identifyRequest = true;
+    model_.deviceSlots[slot].DecimalChoice = -1; // another device
     for (int i = 0; i < SlotCount; ++i)
         model_.deviceSlots[i].address = addressEdits_[i];
     if (slot != model_.SelectedSlot)

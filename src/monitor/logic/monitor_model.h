@@ -33,6 +33,9 @@ struct DeviceSlot {
     std::uint16_t Out1Function = 0;
     std::uint16_t Out2Function = 0;
     std::uint16_t DecimalPlaces = 1;
+    // Family C: the Pointer item chosen for this device (a display choice of
+    // the program, never written to it); -1 until one is chosen: one decimal.
+    std::int16_t DecimalChoice = -1;
     std::uint16_t ComWriteEnabled = 255;
     std::uint16_t ProgramRunning = 0;
     std::uint16_t FirmwareVersion = 0;
@@ -50,6 +53,8 @@ struct DeviceSlot {
     // Family C with a security level that opens the parameters (code 4 or more).
     bool cOpen() const { return Family == 'C' && SecurityLevelCode >= 4; }
     bool cLocked() const { return Family == 'C' && SecurityLevelCode < 4; }
+    // The Pointer item a family-C device is shown with.
+    int decimalItem() const { return DecimalChoice < 0 ? 1 : DecimalChoice; }
 };
 
 // Flags other monitor parts set; the engine's request chooser reads them in a

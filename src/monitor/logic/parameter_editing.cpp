@@ -39,6 +39,42 @@ bool isNumberText(const QString& text) {
     return digit && re.match(text).hasMatch();
 }
 
+// The panel shows a negative value with a blank after its minus ("- 15.0");
+// Enter on that text must send the value shown, so the blank goes.
+QString closeUpSign(const QString& text) {
+    static const QRegularExpression sign(QStringLiteral("^( *-) +(?=[0-9.])"));
+    QString t = text;
+    return t.replace(sign, QStringLiteral("\\1"));
+}
+
+// Families A and B, and family C at "Unlock All", take writes as their
+// communication-write setting says. Below that level a family-C device is not
+// read back, so that setting stays unknown; its security level alone says what
+// it takes: the set value at "PV,SV", also auto-tuning at "Read All, SV,AT".
+enum class Permission { Granted, WriteOff, NotRead, SecurityLevel };
+
+Permission WritePermission(const DeviceSlot& slot, std::string_view control) {
+    if (slot.Family == 'C' && slot.SecurityLevelCode != 8) {
+        const std::uint32_t level = slot.SecurityLevelCode;
+        const bool sv = control == "SV";
+        const bool at = control == "AT";
+        return (level == 2 && sv) || (level == 4 && (sv || at)) ? Permission::Granted
+                                                                : Permission::SecurityLevel;
+    }
+    if (slot.ComWriteEnabled == 1)
+        return Permission::Granted;
+    return slot.ComWriteEnabled == 255 ? Permission::NotRead : Permission::WriteOff;
+}
+
+// Says why a change was not sent, and only what the device told.
+QString RefusalNotice(Permission p, const QString& what, bool unlockSent) {
+    if (p == Permission::WriteOff)
+        return qs(unlockSent ? text::NoticeUnlockOnly : text::NoticeWriteDisabled).arg(what);
+    const char* reason =
+        p == Permission::NotRead ? text::NoticeWriteNotRead : text::NoticeSecurityLevel;
+    return qs(reason).arg(what) + (unlockSent ? qs(text::NoticeUnlockSent) : QString());
+}
+
 } // namespace
 
 ParameterEditing::ParameterEditing(MonitorModel& model, EditingHost& host)
@@ -104,6 +140,7 @@ void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
             refuse(qs(text::NoticeNoItem).arg(what));
             return;
         }
+        slot.DecimalChoice = std::int16_t(item);
         slot.DecimalPlaces = std::uint16_t(item);
         model_.req.ParameterRefresh = true;
         const std::string_view shown = regmap::Pointer.items[std::size_t(item)];
@@ -123,16 +160,22 @@ void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
         return;
     }
     const int value = list == "LockStatus" ? regmap::LockStatusWriteValue(item) : item;
+    const Permission permission = WritePermission(slot, list);
+    // The level refuses the unlock as well: nothing goes.
+    if (permission == Permission::SecurityLevel) {
+        refuse(RefusalNotice(permission, what, false));
+        return;
+    }
     if (row->needsUnlock())
         model_.req.UnlockPending = true;
 
-    if (slot.ComWriteEnabled == 1 || list == "ComWrite") {
+    if (permission == Permission::Granted || list == "ComWrite") {
         const std::string_view shown = row->table->items[std::size_t(item)];
         queueWrite(what, row->address, value,
                    QString::fromLatin1(shown.data(), qsizetype(shown.size())));
         return;
     }
-    refuse(qs(row->needsUnlock() ? text::NoticeUnlockOnly : text::NoticeWriteDisabled).arg(what));
+    refuse(RefusalNotice(permission, what, row->needsUnlock()));
 }
 
 bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QString& text) {
@@ -145,10 +188,12 @@ bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QStr
 
     const int decimals = box == "Coeff" ? 2 : 1;
     const QString typed = text.trimmed();
+    const QString number = closeUpSign(text);
     // An empty box or a lone sign is no number either, though the parser
     // would read it as 0.
-    const long long parsed =
-        isNumberText(text) ? codec::ParseScaled(text.toStdString(), decimals) : codec::ParseError;
+    const long long parsed = isNumberText(number)
+                                 ? codec::ParseScaled(number.toStdString(), decimals)
+                                 : codec::ParseError;
     if (parsed == codec::ParseError) {
         refuse(qs(text::NoticeNotANumber).arg(what, text));
         return true;
@@ -166,12 +211,13 @@ bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QStr
         refuse(qs(text::NoticeOutOfRange).arg(what, typed));
         return true;
     }
-    if (row->needsUnlock())
+    const Permission permission = WritePermission(slot, box);
+    const bool unlock = row->needsUnlock() && permission != Permission::SecurityLevel;
+    if (unlock)
         model_.req.UnlockPending = true;
-    if (slot.ComWriteEnabled != 1) {
+    if (permission != Permission::Granted) {
         host_.setErrMessage(qs(text::IllegalFunctionOnWrongModel));
-        refuse(
-            qs(row->needsUnlock() ? text::NoticeUnlockOnly : text::NoticeWriteDisabled).arg(what));
+        refuse(RefusalNotice(permission, what, unlock));
         return true;
     }
     queueWrite(what, row->address, int(value), typed);

@@ -150,7 +150,8 @@ void ParameterPanel::ApplyFamilyLayout(std::uint8_t family) {
         view_.bringToFront("InputA");
     } else if (family == 'B' || family == 'C') {
         view_.bringToFront("InputB");
-        if (family == 'C' && slot)
+        // A family-C device keeps the decimals chosen for it.
+        if (family == 'C' && slot && slot->DecimalChoice < 0)
             slot->DecimalPlaces = 1;
     }
 }
@@ -205,9 +206,9 @@ void ParameterPanel::showKind10(DeviceSlot& slot, const std::uint16_t* v) {
             view_.setListIndex("Pointer", v[5]);
             slot.DecimalPlaces = v[5];
         } else {
-            const int pointer = view_.listIndex("Pointer");
-            if (pointer >= 0)
-                slot.DecimalPlaces = std::uint16_t(pointer);
+            // The device's own choice, not what the list shows: that may
+            // still be the previous device's.
+            slot.DecimalPlaces = std::uint16_t(slot.decimalItem());
         }
         slot.DecimalPlaces =
             regmap::DecimalPlacesB(slot.DecimalPlaces, std::uint16_t(values_.unit));
@@ -487,7 +488,7 @@ void ParameterPanel::ApplyAccessState() {
         if (level == 4 || level == 8) {
             view_.setControlEnabled("AT", true);
             view_.setControlEnabled("SV", true);
-            view_.setListIndex("Pointer", slot->DecimalPlaces);
+            view_.setListIndex("Pointer", slot->decimalItem());
         } else if (level < 4) {
             view_.setControlEnabled("AT", false);
             view_.setControlEnabled("SV", level == 2);

@@ -173,6 +173,7 @@ void StatusDisplay::decodeKind1(int slot, const std::uint16_t* v) {
     const bool selected = isSelected(slot);
     switch (s.Family) {
     case 'A': {
+        s.DecimalChoice = -1; // a choice made for a family-C device is not this one's
         s.HeatCoolCode = (v[0] & Bit(2)) ? 1 : 0;
         constexpr int oneDecimal[] = {1, 3, 5, 11, 12, 14, 15};
         s.DecimalPlaces =
@@ -186,6 +187,7 @@ void StatusDisplay::decodeKind1(int slot, const std::uint16_t* v) {
         break;
     }
     case 'B':
+        s.DecimalChoice = -1;
         s.DecimalPlaces = v[1];
         if (v[1] == 0 && v[0] < 2)
             s.DecimalPlaces = 255;
@@ -199,7 +201,10 @@ void StatusDisplay::decodeKind1(int slot, const std::uint16_t* v) {
         s.PasswordEnableBits = v[0] & 7;
         if (security_)
             security_->SecurityWordRead(std::uint8_t(slot), 1);
-        s.DecimalPlaces = 1;
+        // identified again (selected anew, after a security change): the
+        // decimals chosen for it stay
+        if (s.DecimalChoice < 0)
+            s.DecimalPlaces = 1;
         if (selected) {
             const bool open = (s.SecurityLevelCode & (Bit(2) | Bit(3))) != 0;
             view_.enableMenu(MonitorMenu::UPLOAD1, open);
