@@ -2,6 +2,7 @@
 #include "core/apd_com_port.h"
 #include "core/port_directory.h"
 #include "core/qt_serial_line.h"
+#include "support/files_as_nobody.h"
 
 #include <QDeadlineTimer>
 #include <QSocketNotifier>
@@ -10,7 +11,6 @@
 #include <grp.h>
 #include <pwd.h>
 #include <stdlib.h>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -51,26 +51,6 @@ struct Pty {
     {
         termios t{};
         return tcgetattr(master, &t) == 0 ? cfgetospeed(&t) : speed_t(-1);
-    }
-};
-
-// Root opens any device. For as long as this lives, files are opened with the
-// ids of nobody, which also drops root's right to override file modes.
-struct FilesAsNobodyWhenRoot {
-    const bool root = ::geteuid() == 0;
-    FilesAsNobodyWhenRoot()
-    {
-        if (root) {
-            setfsgid(65534);
-            setfsuid(65534);
-        }
-    }
-    ~FilesAsNobodyWhenRoot()
-    {
-        if (root) {
-            setfsuid(0);
-            setfsgid(0);
-        }
     }
 };
 
@@ -213,7 +193,7 @@ private slots:
         QtSerialLine line(pty.slave);
         QString error;
         {
-            FilesAsNobodyWhenRoot nobody;
+            test::FilesAsNobodyWhenRoot nobody;
             QVERIFY(!line.open({9600, 8, LineParity::None, 1}, &error));
         }
         QVERIFY2(error.startsWith("Permission denied on " + pty.slave), qPrintable(error));
