@@ -56,7 +56,9 @@ bool IsCommandLine(int argc, char** argv) {
            std::strcmp(a, "--version") == 0;
 }
 
-int run(const QStringList& args, QTextStream& out, QTextStream& err) {
+namespace {
+
+int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
     const QString sub = args.value(1);
     if (sub == QLatin1String("--help") || sub == QLatin1String("-h") ||
         sub == QLatin1String("help")) {
@@ -82,6 +84,22 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
         << "\"; the subcommands are monitor, read and write. Try 'zucomm --help'.\n";
     err.flush();
     return ExitUsage;
+}
+
+} // namespace
+
+int run(const QStringList& args, QTextStream& out, QTextStream& err) {
+    const int code = dispatch(args, out, err);
+    // Results that never arrived are no success, whatever the device said.
+    const QString problem = OutputProblem(out);
+    if (problem.isEmpty() || code == ExitOutput) // the monitor told it already
+        return code;
+    const QString sub = args.value(1);
+    const bool named = sub == QLatin1String("read") || sub == QLatin1String("write") ||
+                       sub == QLatin1String("monitor");
+    err << "zucomm" << (named ? QLatin1Char(' ') + sub : QString()) << ": " << problem << '\n';
+    err.flush();
+    return ExitOutput;
 }
 
 int run(int argc, char** argv) {

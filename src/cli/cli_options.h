@@ -22,6 +22,7 @@ enum ExitCode : int {
     ExitTimeout = 4,  // no complete reply in time
     ExitBadReply = 5, // garbled or unexpected reply (format, checksum, function, address)
     ExitRefused = 6,  // the device answered with an exception or changed the written value
+    ExitOutput = 7,   // the results could not be written to standard output
 };
 
 // A line setting as "9600,7,E,1,ASCII" gives it.

@@ -24,7 +24,19 @@ QString ExitStatusHelp() {
         "  3  port error: missing, in use, no permission, or lost while open\n"
         "  4  time-out: no complete reply (\"Received data time out error\")\n"
         "  5  bad reply: format, checksum, unexpected function or another address\n"
-        "  6  refused: an exception reply, or a write echo that differs\n");
+        "  6  refused: an exception reply, or a write echo that differs\n"
+        "  7  output error: the results could not be written to standard output\n");
+}
+
+QString OutputProblem(QTextStream& out) {
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return {};
+    const QIODevice* device = out.device();
+    const QString why = device ? device->errorString() : QString();
+    return why.isEmpty() || why == QLatin1String("Unknown error")
+               ? QStringLiteral("the results could not be written to standard output")
+               : QStringLiteral("the results could not be written to standard output: %1").arg(why);
 }
 
 CommandParser::CommandParser(CommandText text)
@@ -115,12 +127,17 @@ std::optional<LineSpec> CommandParser::line(AppState& app, QTextStream& err, int
         QString error;
         return ParseLineSpec(parser_.value(line_), &error); // checked by parse()
     }
-    if (!app.LoadComSetting())
+    QString unreadable;
+    if (!app.LoadComSetting(&unreadable)) {
+        if (!unreadable.isEmpty())
+            err << "zucomm " << text_.name << ": note: " << unreadable
+                << "; using 9600,7,E,1,ASCII\n";
         app.ComSettingWord = kDefaultLineWord;
-    else if (app.ComSettingWord == 0)
+    } else if (app.ComSettingWord == 0) {
         err << "zucomm " << text_.name
             << ": note: " << QFileInfo(app.settingFilePath).absoluteFilePath()
             << " holds no setting; using 2400,7,N,1,ASCII as the window would\n";
+    }
     auto line = LineSpecOfWord(app.ComSettingWord);
     if (!line) {
         *exitCode = ExitUsage;

@@ -74,4 +74,8 @@ class CommandParser {
 // The exit status paragraph of every help text.
 QString ExitStatusHelp();
 
+// Flushes out; empty when all of it was written, else a line saying it was
+// not (a full disc, a closed pipe), for standard error.
+QString OutputProblem(QTextStream& out);
+
 } // namespace zu::cli

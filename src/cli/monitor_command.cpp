@@ -96,9 +96,11 @@ int RunMonitor(const QStringList& args, QTextStream& out, QTextStream& err) {
         ending = e;
         loop.quit();
     };
-    HeadlessMonitorView view(clock, [&out](const QString& text) {
+    HeadlessMonitorView view(clock, [&](const QString& text) {
         out << text << '\n';
-        out.flush();
+        // Polling on with nobody to read the lines helps no one.
+        if (const QString problem = OutputProblem(out); !problem.isEmpty())
+            endWith({ExitOutput, problem});
     });
     view.onEnd = endWith;
     MonitorEngine engine(app, view);
@@ -110,7 +112,8 @@ int RunMonitor(const QStringList& args, QTextStream& out, QTextStream& err) {
         shown << QString::number(addresses[std::size_t(i)]);
     out << "# zucomm monitor on " << link->port.shownName << ", " << FormatLineSpec(link->line)
         << ", address " << shown.join(QStringLiteral(", ")) << '\n';
-    out.flush();
+    if (const QString problem = OutputProblem(out); !problem.isEmpty())
+        return cmd.fail(err, ExitOutput, problem);
 
     engine.FormShow();
     engine.ComAddr0Change(-1, addresses);
@@ -125,8 +128,11 @@ int RunMonitor(const QStringList& args, QTextStream& out, QTextStream& err) {
         clock.cancel(stop);
     engine.FormClose();
 
+    // A device path given by the user is named as given, not as COM1.
     if (!ending.message.isEmpty())
-        cmd.fail(err, ending.exitCode, ending.message);
+        cmd.fail(err, ending.exitCode,
+                 ending.exitCode == ExitPort ? PortOpenMessage(link->port, ending.message)
+                                             : ending.message);
     return ending.exitCode;
 }
 

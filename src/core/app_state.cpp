@@ -1,6 +1,7 @@
 #include "core/app_state.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cctype>
 #include <limits>
@@ -77,13 +78,27 @@ std::int32_t AppState::DefaultComSettingWord() const
     return n * 256 + 36;
 }
 
-bool AppState::LoadComSetting()
+bool AppState::LoadComSetting(QString* unreadable)
 {
+    if (unreadable)
+        unreadable->clear();
     QFile f(settingFilePath);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+    const auto cannotRead = [&](const QString& why) {
+        if (unreadable)
+            *unreadable = QStringLiteral("%1 cannot be read (%2)")
+                              .arg(QFileInfo(settingFilePath).absoluteFilePath(), why);
         return false;
+    };
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QFileInfo info(settingFilePath);
+        if (!info.exists())
+            return false;
+        return cannotRead(info.isDir() ? QStringLiteral("it is a folder") : f.errorString());
+    }
     // "%d" reads one number; anything after it is ignored. 64 bytes hold any number.
     const QByteArray head = f.read(64);
+    if (f.error() != QFileDevice::NoError)
+        return cannotRead(f.errorString());
     std::int32_t word = 0;
     if (ParseSettingText(std::string_view(head.constData(), std::size_t(head.size())), &word))
         ComSettingWord = word;

@@ -64,9 +64,11 @@ public:
     void ApplyComSetting();
     // First present port x 256 + 36 (13 x 256 + 36 without any port).
     std::int32_t DefaultComSettingWord() const;
-    // Reads SETDT.$$$; true when the file could be opened (ComSettingWord then
-    // holds its number, or keeps its value when the file holds none).
-    bool LoadComSetting();
+    // Reads SETDT.$$$; true when the file could be read (ComSettingWord then
+    // holds its number, or keeps its value when the file holds none). A file
+    // that is there but cannot be read (no permission, a folder, a read
+    // error) gives false as a missing one does, and *unreadable says why.
+    bool LoadComSetting(QString* unreadable = nullptr);
     // Stores the word as the PC dialog's OK does: written only when it differs
     // or SettingLoaded is false. The file is replaced atomically; false when it
     // could not be written, the old file then stays as it was.

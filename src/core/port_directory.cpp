@@ -30,6 +30,40 @@ int numberOf(const QString& name)
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
+// Characters that would act on the terminal or the label showing them rather
+// than be seen: control codes, and marks that reorder or hide text.
+bool actsRatherThanShows(QChar c)
+{
+    switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The text as written, those characters as escapes (\x1B, \u202E).
+QString shownPlainly(const QString& text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (!actsRatherThanShows(c)) {
+            out += c;
+            continue;
+        }
+        const ushort u = c.unicode();
+        out += u < 0x100 ? QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'))
+                         : QStringLiteral("\\u") + QString::number(u, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    }
+    return out;
+}
+
+// Far more than any map needs; a bigger file is not a map file.
+constexpr qsizetype kMapFileLimit = 1 << 20;
+
 } // namespace
 
 QString PortDirectory::device(int n) const
@@ -82,9 +116,9 @@ void PortDirectory::applyMapText(std::string_view text, const QString& fileName)
             continue;
         const auto bad = [&](const QString& why) {
             problems_ << QStringLiteral("%1:%2: %3 (line ignored): %4")
-                             .arg(fileName)
+                             .arg(shownPlainly(fileName))
                              .arg(i + 1)
-                             .arg(why, lines[i].trimmed());
+                             .arg(why, shownPlainly(lines[i].trimmed()));
         };
         const int eq = line.indexOf(QLatin1Char('='));
         if (eq < 0) {
@@ -100,6 +134,11 @@ void PortDirectory::applyMapText(std::string_view text, const QString& fileName)
         const QString dev = line.mid(eq + 1).trimmed();
         if (!dev.isEmpty() && dev != QLatin1String(kSimulatedDevice) && !dev.startsWith(QLatin1Char('/'))) {
             bad(QStringLiteral("device must be an absolute path such as /dev/ttyUSB0, or sim"));
+            continue;
+        }
+        // It would reach every message about the port as it is.
+        if (std::any_of(dev.begin(), dev.end(), actsRatherThanShows)) {
+            bad(QStringLiteral("device name holds control characters"));
             continue;
         }
         devices_[std::size_t(n)] = dev;   // empty: the number is left without a device
@@ -122,14 +161,31 @@ PortDirectory PortDirectory::detect()
         names << info.portName();
     dir.assignDefaults(names);
     QFile f(mapFilePath());
-    if (f.exists()) {
-        if (f.open(QIODevice::ReadOnly)) {
-            const QByteArray text = f.read(1 << 20);
-            dir.applyMapText(std::string_view(text.constData(), std::size_t(text.size())), f.fileName());
-        } else {
-            dir.problems_ << QStringLiteral("%1: cannot be read: %2").arg(f.fileName(), f.errorString());
-        }
+    if (!f.exists())
+        return dir;
+    const QString shownName = shownPlainly(f.fileName());
+    if (!f.open(QIODevice::ReadOnly)) {
+        dir.problems_ << QStringLiteral("%1: cannot be read: %2").arg(shownName, f.errorString());
+        return dir;
     }
+    // Read in pieces: a device or a pipe in its place reports no size.
+    QByteArray text;
+    while (text.size() <= kMapFileLimit) {
+        const QByteArray piece = f.read(kMapFileLimit + 1 - text.size());
+        if (piece.isEmpty())
+            break;
+        text += piece;
+    }
+    // Only a map read whole is used: a cut one would give half a line, or
+    // leave out the lines that put right what came before.
+    if (f.error() != QFileDevice::NoError)
+        dir.problems_ << QStringLiteral("%1: cannot be read: %2 (no port is mapped from it)")
+                             .arg(shownName, f.errorString());
+    else if (text.size() > kMapFileLimit)
+        dir.problems_ << QStringLiteral("%1: larger than 1 MiB, so not read (no port is mapped from it)")
+                             .arg(shownName);
+    else
+        dir.applyMapText(std::string_view(text.constData(), std::size_t(text.size())), f.fileName());
     return dir;
 }
 

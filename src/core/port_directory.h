@@ -7,7 +7,8 @@
 // the built-in simulated line ("sim") takes the first number left free (COM1
 // on a machine without serial ports). A map file, one "COMn=device" line each
 // (device: a path or "sim"; "#" starts a comment), overrides single numbers.
-// A bad line is reported and skipped.
+// A bad line is reported and skipped; a map file that cannot be read whole
+// (a read error, over 1 MiB) is reported and not used at all.
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -23,7 +24,8 @@ public:
     // The device of COMn, empty when n has none (n outside 1..12 included).
     QString device(int n) const;
     bool present(int n) const { return !device(n).isEmpty(); }
-    // Problems found in the map file, one text per bad line.
+    // Problems found in the map file, one text per bad line; control
+    // characters in them are escaped (\x1B), so they are safe to print.
     const QStringList& problems() const { return problems_; }
 
     // Default assignment from a list of system port names ("ttyS0", "ttyUSB0"...)

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <deque>
 #include <optional>
 
 namespace zu {
@@ -26,14 +27,27 @@ public:
 
 private:
     bool configure(const LineSettings& settings, QString* error);
+    // Waits until the driver has sent what it holds, then sets the line.
+    void applyAfterDrain(const LineSettings& settings);
+    bool send(const QByteArray& bytes, bool handOverNow);
+    void runWaiting();
     void onError(QSerialPort::SerialPortError e);
+    QString lostCause() const;
+    QString permissionMessage() const;
     void fail(const QString& why);
 
     QString path_;
     bool pty_ = false;
     bool ptyNoted_ = false;
     QSerialPort port_;
-    std::optional<LineSettings> deferred_;   // applied once the queued bytes have left
+    // A setting change made while bytes were queued, and the bytes written
+    // after it: they go out in this order once the queue before them is empty.
+    struct Waiting {
+        std::optional<LineSettings> settings;
+        QByteArray bytes;
+    };
+    std::deque<Waiting> waiting_;
+    bool runningWaiting_ = false;
 };
 
 } // namespace zu

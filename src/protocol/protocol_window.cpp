@@ -1,6 +1,6 @@
 #include "protocol/protocol_window.h"
 
-#include "core/apd_com_port.h"
+include "core/reply_gathering.h"
 #include "core/app_state.h"
 #include "core/port_directory.h"
 #include "core/texts.h"
@@ -101,7 +101,7 @@ TProtocol::TProtocol(const ProtocolContext& ctx, QWidget* parent) : QDialog(pare
 
 // Replies that come after the window has gone have nobody to go to.
 TProtocol::~TProtocol() {
-    ctx_.ProtocolReplyHandler = nullptr;
+    ctx_.replies.ProtocolReplyHandler = nullptr;
 }
 
 void TProtocol::ShowUserMessage(int userMessageCode) {
@@ -201,9 +201,9 @@ void TProtocol::OKBtClick() {
 }
 
 void TProtocol::CancelBtClick() {
-    if (ctx_.ApdComPortMain.Open()) {
+    if (ctx_.replies.ApdComPortMain.Open()) {
         ctx_.state.PortOwner = PortFree;
-        ctx_.ApdComPortMain.setOpen(false);
+        ctx_.replies.ApdComPortMain.setOpen(false);
     }
     QDialog::reject();
 }

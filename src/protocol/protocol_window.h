@@ -14,7 +14,7 @@ namespace zu {
 class AppState;
 class Dialogs;
 class RadioGroup;
-class TApdComPort;
+class ReplyGathering;
 
 // What the window works with; all of it outlives the window. The main window
 // fills it: the protocol window sees its port, its reply gathering and its
@@ -22,12 +22,11 @@ class TApdComPort;
 struct ProtocolContext {
     AppState& state;
     Dialogs& dialogs;
-    TApdComPort& ApdComPortMain;
-    // Called by the main window's reply gathering when a reply on
-    // ApdComPortMain is complete or timed out (the reply is in
-    // state.ProtocolRxText). The window sets it while it waits; it is emptied
-    // when the window goes.
-    std::function<void()>& ProtocolReplyHandler;
+    // The main window's reply gathering: its ApdComPortMain carries the
+    // window's requests, and its ProtocolReplyHandler, which the window sets
+    // while it waits, is called when a reply is complete or timed out. It is
+    // emptied when the window goes.
+    ReplyGathering& replies;
     // Shows the user-message window for state.UserMessageCode over `owner`,
     // modally; returns once it has closed (Timer1 closes it).
     std::function<void(QWidget* owner)> runUserMessage;

@@ -66,6 +66,8 @@ TABOUT::TABOUT(const QStringList& portMapProblems, QWidget* parent) : QDialog(pa
         head->setFont(bold);
         auto* list = label(panel, "MapProblems", portMapProblems.join(QLatin1Char('\n')),
                            {6, designHeight + 8, 262, 14 * problemLines});
+        // The lines of a file the user wrote: shown as written, never as markup.
+        list->setTextFormat(Qt::PlainText);
         list->setStyleSheet(QStringLiteral("color: #a00000"));
         list->setToolTip(portMapProblems.join(QLatin1Char('\n')));
     }

@@ -43,7 +43,13 @@ void MainShell::activate(bool mayAsk) {
 }
 
 bool MainShell::loadSetting() {
-    if (state_.LoadComSetting()) {
+    QString unreadable;
+    const bool loaded = state_.LoadComSetting(&unreadable);
+    // A file that is there but cannot be read would otherwise look missing.
+    if (!unreadable.isEmpty() && unreadable != unreadableShown_)
+        view_.showMessage(unreadable + QStringLiteral("; the default setting is used."));
+    unreadableShown_ = unreadable;
+    if (loaded) {
         state_.SettingLoaded = true;
         return true;
     }

@@ -66,6 +66,7 @@ class MainShell {
     MainView& view_;
     UserMessageWindow* userMessage_ = nullptr;
     bool activating_ = false;
+    QString unreadableShown_; // told once, not at every activation
 };
 
 } // namespace zu

@@ -145,7 +145,7 @@ void TMainForm::showMessage(const QString& text) {
 }
 
 void TMainForm::runProtocolWindow() {
-    TProtocol window({state_, dialogs_, replies_.ApdComPortMain, replies_.ProtocolReplyHandler,
+    TProtocol window({state_, dialogs_, replies_,
                       [this](QWidget* owner) { runUserMessage(owner); }},
                      this);
     runModal(window);

@@ -5,6 +5,7 @@
 #include "cli/headless_monitor_view.h"
 #include "cli/register_command.h"
 #include "core/app_state.h"
+#include "support/files_as_nobody.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -354,7 +355,7 @@ class TestCliOptions : public QObject {
         QTest::addColumn<QStringList>("mentions");
         QTest::newRow("top") << QStringList{"--help"}
                              << QStringList{"monitor", "read", "write",      "--port",
-                                            "--line",  "sim",  "Exit status"};
+                                            "--line",  "sim",  "Exit status", "7  output error"};
         QTest::newRow("read") << QStringList{"read", "--help"}
                               << QStringList{"--port",  "--line",      "--address",  "--register",
                                              "--count", "Exit status", "4  time-out"};
@@ -406,6 +407,86 @@ class TestCliOptions : public QObject {
         QCOMPARE(ascii.out, QStringLiteral("0x4701 = 1000 (0x03E8, signed 1000)\n"));
         QCOMPARE(bad.code, int(ExitUsage));
         QVERIFY2(bad.err.contains("names no baud rate"), qPrintable(bad.err));
+    }
+
+    void resultsThatCannotBeWrittenFailTheCommand_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("read") << QStringList{"read", "--port", "sim", "--address", "1", "--register",
+                                             "0x4701"}
+                              << "zucomm read: ";
+        QTest::newRow("write") << QStringList{"write", "--port",  "sim", "--address", "1",
+                                              "--register", "0x4701", "--value", "1000"}
+                               << "zucomm write: ";
+        QTest::newRow("monitor")
+            << QStringList{"monitor", "--port", "sim", "--address", "1", "--seconds", "20"}
+            << "zucomm monitor: ";
+        QTest::newRow("help") << QStringList{"read", "--help"} << "zucomm read: ";
+        QTest::newRow("version") << QStringList{"--version"} << "zucomm: ";
+    }
+    void resultsThatCannotBeWrittenFailTheCommand() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, prefix);
+        // Standard output on a full disc.
+        QFile full(QStringLiteral("/dev/full"));
+        QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        QTextStream out(&full);
+        QString errText;
+        QTextStream err(&errText);
+        QElapsedTimer took;
+        took.start();
+        const int code = cli::run(QStringList{"zucomm"} << args, out, err);
+        err.flush();
+        QCOMPARE(code, int(ExitOutput));
+        QCOMPARE(errText, prefix + "the results could not be written to standard output: No "
+                                   "space left on device\n");
+        QVERIFY(took.elapsed() < 10000); // the monitor does not poll on for nobody
+    }
+
+    void settingFileThatCannotBeReadIsNoted_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a folder") << true << "it is a folder";
+        QTest::newRow("no read permission") << false << "Permission denied";
+    }
+    void settingFileThatCannotBeReadIsNoted() {
+        QFETCH(bool, folder);
+        QFETCH(QString, why);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // Nobody (as root, below) must reach the file to be refused by its mode.
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFileDevice::ExeOther));
+        const QString path = dir.filePath("SETDT.$$$");
+        if (folder) {
+            QVERIFY(QDir().mkdir(path));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("946"); // RTU: the sim line would not answer
+            f.close();
+            QVERIFY(QFile::setPermissions(path, {}));
+        }
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        RunResult r;
+        {
+            test::FilesAsNobodyWhenRoot nobody;
+            r = Run({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
+        }
+        QDir::setCurrent(old);
+        QCOMPARE(r.err, QStringLiteral("zucomm read: note: %1 cannot be read (%2); using "
+                                       "9600,7,E,1,ASCII\n")
+                            .arg(QFileInfo(path).absoluteFilePath(), why));
+        QCOMPARE(r.code, int(ExitOk));
+        QCOMPARE(r.out, QStringLiteral("0x4701 = 1000 (0x03E8, signed 1000)\n"));
+    }
+
+    void monitorNamesADevicePathAsGiven() {
+        const RunResult r = Run({"monitor", "--port", "/dev/zucomm-no-such-tty", "--seconds", "5"});
+        QCOMPARE(r.code, int(ExitPort));
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(r.err.startsWith("zucomm monitor: /dev/zucomm-no-such-tty does not exist"),
+                 qPrintable(r.err));
     }
 
     void missingDeviceIsOneLine() {

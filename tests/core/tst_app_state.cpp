@@ -1,6 +1,8 @@
 #include "core/app_state.h"
+#include "support/files_as_nobody.h"
 #include "support/scripted_line.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -41,6 +43,7 @@ private slots:
     void init()
     {
         QFile::remove(dir.filePath(QStringLiteral("SETDT.$$$")));
+        QDir(dir.path()).rmdir(QStringLiteral("SETDT.$$$"));
     }
 
     void startsEmpty()
@@ -161,6 +164,47 @@ private slots:
         writeFile("not a number");
         QVERIFY(s->LoadComSetting());
         QCOMPARE(s->ComSettingWord, 292);
+    }
+
+    void fileThatCannotBeReadIsToldApartFromAMissingOne_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a folder") << true << "it is a folder";
+        QTest::newRow("no read permission") << false << "Permission denied";
+    }
+    void fileThatCannotBeReadIsToldApartFromAMissingOne()
+    {
+        QFETCH(bool, folder);
+        QFETCH(QString, why);
+        auto s = makeState();
+        const QString path = dir.filePath(QStringLiteral("SETDT.$$$"));
+        if (folder) {
+            QVERIFY(QDir().mkdir(path));
+        } else {
+            writeFile("946");
+            QVERIFY(QFile::setPermissions(path, {}));
+        }
+        // Nobody (see below) must reach the file to be refused by its mode.
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFileDevice::ExeOther));
+        s->ComSettingWord = 1234;
+        QString unreadable = QStringLiteral("left from before");
+        bool loaded = true;
+        {
+            test::FilesAsNobodyWhenRoot nobody;
+            loaded = s->LoadComSetting(&unreadable);
+        }
+        QVERIFY(!loaded);
+        QCOMPARE(unreadable, QStringLiteral("%1 cannot be read (%2)").arg(QFileInfo(path).absoluteFilePath(), why));
+        QCOMPARE(s->ComSettingWord, 1234);
+        // A missing file is no problem to tell.
+        QVERIFY(QFile::remove(path) || QDir().rmdir(path));
+        QVERIFY(!s->LoadComSetting(&unreadable));
+        QCOMPARE(unreadable, QString());
+        writeFile("946");
+        QVERIFY(s->LoadComSetting(&unreadable));
+        QCOMPARE(unreadable, QString());
+        QCOMPARE(s->ComSettingWord, 946);
     }
 
     void storeWritesTheNumberWithoutLineEnd()

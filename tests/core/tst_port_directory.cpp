@@ -1,5 +1,8 @@
 #include "core/port_directory.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zu;
@@ -82,6 +85,76 @@ private slots:
         QCOMPARE(d.device(1), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(d.device(7), QStringLiteral("/dev/ttyACM3"));
         QCOMPARE(d.device(8), QStringLiteral("sim"));
+    }
+
+    void controlCharactersOfABadLineAreShownEscaped_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("terminal colour codes") << QByteArray("COM3\x1b[31m=/dev/x") << "COM3\\x1B[31m=/dev/x";
+        QTest::newRow("bell and backspace") << QByteArray("C\x07OM\x08\x08=1") << "C\\x07OM\\x08\\x08=1";
+        QTest::newRow("carriage return inside") << QByteArray("COM3=x\rCOM4=/dev/ok") << "COM3=x\\x0DCOM4=/dev/ok";
+        QTest::newRow("delete and C1 control") << QByteArray("COM99=\x7f\xc2\x9b") << "COM99=\\x7F\\x9B";
+        QTest::newRow("right-to-left override") << QByteArray("COM0=\xe2\x80\xae/dev/x") << "COM0=\\u202E/dev/x";
+        QTest::newRow("device with control codes") << QByteArray("COM3=/dev/tty\x1b]0;pwned\x07")
+                                                   << "COM3=/dev/tty\\x1B]0;pwned\\x07";
+    }
+    void controlCharactersOfABadLineAreShownEscaped()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        PortDirectory d;
+        d.applyMapText(std::string_view(line.constData(), std::size_t(line.size())), "ports\x1b.conf");
+        QCOMPARE(d.problems().size(), 1);
+        const QString p = d.problems()[0];
+        QVERIFY2(p.startsWith("ports\\x1B.conf:1: "), qPrintable(p));
+        QVERIFY2(p.endsWith(": " + shown), qPrintable(p));
+        for (const QChar c : p)
+            QVERIFY2(c.isPrint(), qPrintable(p));
+        QCOMPARE(d.device(3), QString());
+    }
+
+    void mapFileThatCannotBeReadWholeIsRefused()
+    {
+        QTemporaryDir home;
+        QVERIFY(QDir().mkpath(home.filePath("zucomm")));
+        QFile f(home.filePath("zucomm/ports.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray text = "COM5=/dev/ttyUSB9\n";
+        // Comment lines up to just before 1 MiB, then a line across that mark.
+        const QByteArray filler = "# " + QByteArray(97, '-') + "\n";
+        while (text.size() + filler.size() < (1 << 20) - 10)
+            text += filler;
+        text += QByteArray((1 << 20) - 10 - text.size() - 1, '#') + "\n";
+        QCOMPARE(text.size(), (1 << 20) - 10);
+        text += "COM7=/dev/ttyUSB0123456789\n";
+        QVERIFY(text.size() > (1 << 20));
+        QCOMPARE(f.write(text), qint64(text.size()));
+        f.close();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+        const PortDirectory d = PortDirectory::detect();
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(d.problems().size(), 1);
+        QVERIFY2(d.problems()[0].startsWith(f.fileName() + ": larger than 1 MiB"), qPrintable(d.problems()[0]));
+        QVERIFY(!d.device(7).startsWith("/dev/ttyU"));   // not half of the line
+        QVERIFY(d.device(5) != QLatin1String("/dev/ttyUSB9"));   // nor the lines before it
+    }
+
+    void mapFileOfExactlyOneMebibyteIsRead()
+    {
+        QTemporaryDir home;
+        QVERIFY(QDir().mkpath(home.filePath("zucomm")));
+        QFile f(home.filePath("zucomm/ports.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QByteArray last = "COM7=/dev/ttyUSB5\n";
+        f.write(QByteArray((1 << 20) - last.size() - 1, '#') + "\n" + last);
+        f.close();
+        QCOMPARE(f.size(), qint64(1 << 20));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+        const PortDirectory d = PortDirectory::detect();
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(d.problems(), QStringList());
+        QCOMPARE(d.device(7), QStringLiteral("/dev/ttyUSB5"));
     }
 
     void mapFileFollowsXdgConfigHome()

@@ -2,11 +2,17 @@
 #include "core/apd_com_port.h"
 #include "core/port_directory.h"
 #include "core/qt_serial_line.h"
+#include "support/files_as_nobody.h"
 
+#include <QDeadlineTimer>
 #include <QSocketNotifier>
 #include <QtTest>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace zu;
@@ -40,6 +46,12 @@ struct Pty {
         return out;
     }
     void write(const QByteArray& b) { QCOMPARE(::write(master, b.constData(), size_t(b.size())), ssize_t(b.size())); }
+    // The line speed the device side has set, as the far end sees it.
+    speed_t speed() const
+    {
+        termios t{};
+        return tcgetattr(master, &t) == 0 ? cfgetospeed(&t) : speed_t(-1);
+    }
 };
 
 } // namespace
@@ -67,6 +79,41 @@ private slots:
         QVERIFY(line.write(QByteArray::fromHex("010347000002D0BF")));
         sent.clear();
         QTRY_COMPARE(sent += pty.read(), QByteArray::fromHex("010347000002D0BF"));
+        QVERIFY(line.isOpen());
+    }
+
+    void aFrameSentAfterASettingChangeGoesOutWithTheNewSetting()
+    {
+        // The far end reads nothing at first, so most of a large block stays queued.
+        Pty pty;
+        QtSerialLine line(pty.slave);
+        QStringList failures;
+        line.failed = [&](const QString& why) { failures << why; };
+        QString error;
+        QVERIFY2(line.open({2400, 8, LineParity::None, 1}, &error), qPrintable(error));
+        // A full driver queue is no write error.
+        const QByteArray block(1 << 20, 'x');
+        QVERIFY(line.write(block));
+        line.applySettings({38400, 8, LineParity::None, 1});
+        QVERIFY(line.write("NEXT"));
+        QCOMPARE(pty.speed(), speed_t(B2400));   // the block is still on its way
+
+        QByteArray got;
+        speed_t speedWhenNextCame = 0;
+        const QDeadlineTimer deadline(20000);
+        while (!got.endsWith("NEXT") && line.isOpen() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents();
+            const bool nextYet = got.size() > block.size();
+            got += pty.read();
+            if (!nextYet && got.size() > block.size())
+                speedWhenNextCame = pty.speed();
+            if (got.size() < block.size() / 2)
+                QCOMPARE(pty.speed(), speed_t(B2400));
+        }
+        QCOMPARE(failures, QStringList());
+        QCOMPARE(got.size(), block.size() + 4);
+        QVERIFY(got.endsWith("NEXT"));
+        QCOMPARE(speedWhenNextCame, speed_t(B38400));
         QVERIFY(line.isOpen());
     }
 
@@ -101,6 +148,62 @@ private slots:
         QVERIFY(!line.write("x"));
         QTest::qWait(100);
         QCOMPARE(failures.size(), 1);
+    }
+
+    void aClosedFarEndIsNamedAsTheCause()
+    {
+        Pty pty;
+        QtSerialLine line(pty.slave);
+        QString error;
+        QVERIFY(line.open({9600, 8, LineParity::None, 1}, &error));
+        QStringList failures;
+        line.failed = [&](const QString& why) { failures << why; };
+        pty.closeMaster();   // zusim ends, say
+        QTRY_COMPARE(failures.size(), 1);
+        // Not the errno of an older call (a pty has no modem lines to raise).
+        QVERIFY2(!failures[0].contains("ioctl"), qPrintable(failures[0]));
+        QVERIFY2(failures[0].startsWith(pty.slave + " was closed at its far end"), qPrintable(failures[0]));
+    }
+
+    void permissionHintNamesTheDevicesOwnerAndGroup_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("groupMayUse");
+        QTest::newRow("its group may use it") << 0060 << true;
+        QTest::newRow("only its owner") << 0000 << false;
+    }
+    void permissionHintNamesTheDevicesOwnerAndGroup()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, groupMayUse);
+        Pty pty;
+        const QByteArray node = pty.slave.toLocal8Bit();
+        if (::geteuid() == 0) {
+            // Neither dialout nor root's group: the hint must follow the node.
+            const group* uucp = ::getgrnam("uucp");
+            QVERIFY(uucp);
+            QCOMPARE(::chown(node.constData(), 0, uucp->gr_gid), 0);
+        }
+        QCOMPARE(::chmod(node.constData(), mode_t(mode)), 0);
+        struct stat st {};
+        QCOMPARE(::stat(node.constData(), &st), 0);
+        const QString owner = QString::fromLocal8Bit(::getpwuid(st.st_uid)->pw_name);
+        const QString group = QString::fromLocal8Bit(::getgrgid(st.st_gid)->gr_name);
+
+        QtSerialLine line(pty.slave);
+        QString error;
+        {
+            test::FilesAsNobodyWhenRoot nobody;
+            QVERIFY(!line.open({9600, 8, LineParity::None, 1}, &error));
+        }
+        QVERIFY2(error.startsWith("Permission denied on " + pty.slave), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("owner %1, group %2").arg(owner, group)), qPrintable(error));
+        if (groupMayUse)
+            QVERIFY2(error.contains(QStringLiteral("usermod -aG %1 ").arg(group)), qPrintable(error));
+        else
+            QVERIFY2(error.contains(QStringLiteral("only %1 may open it").arg(owner)), qPrintable(error));
+        if (group != QLatin1String("dialout"))
+            QVERIFY2(!error.contains("dialout"), qPrintable(error));
     }
 
     void portOwnerIsToldWhenTheAdapterIsPulled()

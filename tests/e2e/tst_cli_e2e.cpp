@@ -32,12 +32,15 @@ QString ZusimPath() {
 
 // Every wait is bounded; a child that overstays is killed.
 Ran RunProgram(const QString& program, const QStringList& args, const QString& dir,
-               const QProcessEnvironment& env, int timeoutMs = 30000) {
+               const QProcessEnvironment& env, int timeoutMs = 30000,
+               const QString& stdoutFile = QString()) {
     QProcess p;
     p.setProgram(program);
     p.setArguments(args);
     p.setWorkingDirectory(dir);
     p.setProcessEnvironment(env);
+    if (!stdoutFile.isEmpty())
+        p.setStandardOutputFile(stdoutFile);
     p.start();
     Ran r;
     if (!p.waitForStarted(10000)) {
@@ -74,7 +77,8 @@ class Zusim {
         path_ = QString::fromLocal8Bit(first).trimmed();
         return path_.startsWith(QLatin1String("/dev/"));
     }
-    ~Zusim() {
+    ~Zusim() { stop(); }
+    void stop() {
         if (proc_.state() == QProcess::NotRunning)
             return;
         proc_.terminate();
@@ -404,6 +408,82 @@ class TestCliEndToEnd : public QObject {
         QVERIFY2(r.err.startsWith("zucomm read: Permission denied on " + sim.path()),
                  qPrintable(r.err));
         QCOMPARE(r.err.count('\n'), 1);
+    }
+
+    void resultsToAFullDiscFail_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("read") << QStringList{"read", "--port", "sim", "--address", "1",
+                                             "--register", "0x4701"};
+        QTest::newRow("write") << QStringList{"write",      "--port", "sim",     "--address", "1",
+                                              "--register", "0x4701", "--value", "1000"};
+        QTest::newRow("monitor") << QStringList{"monitor", "--port",    "sim",
+                                                "--address", "1", "--seconds", "20"};
+    }
+    void resultsToAFullDiscFail() {
+        QFETCH(QStringList, args);
+        const Ran r = RunProgram(ZucommPath(), args, work_.path(), env_, 15000,
+                                 QStringLiteral("/dev/full"));
+        QCOMPARE(r.err, "zucomm " + args[0] +
+                            ": the results could not be written to standard output: No space "
+                            "left on device\n");
+        QCOMPARE(r.code, 7);
+    }
+
+    void monitorTellsThatThePtysFarEndClosed() {
+        Zusim sim;
+        QVERIFY(sim.start({}, nextLink()));
+        QProcess monitor;
+        monitor.setProgram(ZucommPath());
+        monitor.setArguments({"monitor", "--port", sim.path(), "--address", "1", "--seconds", "30"});
+        monitor.setWorkingDirectory(work_.path());
+        monitor.setProcessEnvironment(env_);
+        monitor.start();
+        QVERIFY(monitor.waitForStarted(10000));
+        QByteArray out;
+        for (int i = 0; i < 100 && !out.contains("family=A"); ++i) {
+            monitor.waitForReadyRead(100);
+            out += monitor.readAllStandardOutput();
+        }
+        QVERIFY2(out.contains("family=A"), out.constData());
+        sim.stop(); // the program at the far end goes
+        if (!monitor.waitForFinished(10000)) {
+            monitor.kill();
+            monitor.waitForFinished(5000);
+            QFAIL("the monitor went on polling a closed pseudo-terminal");
+        }
+        const QString err = QString::fromLocal8Bit(monitor.readAllStandardError());
+        QCOMPARE(monitor.exitCode(), 3);
+        QVERIFY2(err.startsWith("zucomm monitor: " + sim.path() + " was closed at its far end"),
+                 qPrintable(err));
+        QVERIFY2(!err.contains("ioctl"), qPrintable(err));
+        QCOMPARE(err.count('\n'), 1);
+    }
+
+    void settingFileWithoutReadPermissionIsNoted() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) |
+                                                      QFileDevice::ReadOther |
+                                                      QFileDevice::ExeOther));
+        QFile setting(dir.filePath("SETDT.$$$"));
+        QVERIFY(setting.open(QIODevice::WriteOnly));
+        setting.write("946"); // RTU: the built-in line would not answer
+        setting.close();
+        QVERIFY(QFile::setPermissions(setting.fileName(), QFileDevice::Permissions{}));
+        QStringList args{"read", "--port", "sim", "--address", "2", "--register", "0x4701"};
+        QString program = ZucommPath();
+        if (::geteuid() == 0) {
+            // Root reads any file: ask as a user who does not own it.
+            program = QStandardPaths::findExecutable("runuser");
+            if (program.isEmpty())
+                QSKIP("running as root without runuser");
+            args = QStringList{"-u", "nobody", "--", ZucommPath()} << args;
+        }
+        const Ran r = RunProgram(program, args, dir.path(), env_);
+        QCOMPARE(r.err, "zucomm read: note: " + setting.fileName() +
+                            " cannot be read (Permission denied); using 9600,7,E,1,ASCII\n");
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("0x4701 = 1000 (0x03E8, signed 1000)\n"));
     }
 
     void helpAndVersion() {

@@ -1,4 +1,4 @@
-#include "core/apd_com_port.h"
+#include "core/reply_gathering.h"
 #include "core/app_state.h"
 #include "core/texts.h"
 #include "protocol/pc_port_face.h"
@@ -38,8 +38,7 @@ class TestPcPortDialog : public QObject {
     test::ScriptedLineFactory lines;
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<AppState> state;
-    std::unique_ptr<TApdComPort> port;
-    std::function<void()> replyHandler;
+    std::unique_ptr<ReplyGathering> replies;
     ScriptedDialogs dialogs;
     std::unique_ptr<TProtocol> window;
 
@@ -51,11 +50,11 @@ class TestPcPortDialog : public QObject {
         state = std::make_unique<AppState>(clock, lines, pd);
         state->settingFilePath = dir->filePath("SETDT.$$$");
         state->BuildPortPresent();
-        port = std::make_unique<TApdComPort>(clock, lines, state->ports());
+        replies = std::make_unique<ReplyGathering>(*state);
     }
     void openWindow() {
         window = std::make_unique<TProtocol>(
-            ProtocolContext{*state, dialogs, *port, replyHandler, nullptr});
+            ProtocolContext{*state, dialogs, *replies, nullptr});
         window->show();
     }
     RadioGroup* group(const char* name) { return window->findChild<RadioGroup*>(name); }
@@ -234,27 +233,27 @@ class TestPcPortDialog : public QObject {
 
     void cancelStoresNothingAndFreesTheLine() {
         makePc({{1, "sim"}});
-        port->setComNumber(1);
-        QVERIFY(port->setOpen(true));
+        replies->ApdComPortMain.setComNumber(1);
+        QVERIFY(replies->ApdComPortMain.setOpen(true));
         state->PortOwner = PortProtocol;
         openWindow();
         click(window->findChild<QPushButton*>("CancelBt"));
         QVERIFY(!window->isVisible());
         QCOMPARE(window->result(), int(QDialog::Rejected));
-        QVERIFY(!port->Open());
+        QVERIFY(!replies->ApdComPortMain.Open());
         QCOMPARE(state->PortOwner, int(PortFree));
         QVERIFY(!QFile::exists(file()));
     }
 
     void escapeIsCancel() {
         makePc({{1, "sim"}});
-        port->setComNumber(1);
-        QVERIFY(port->setOpen(true));
+        replies->ApdComPortMain.setComNumber(1);
+        QVERIFY(replies->ApdComPortMain.setOpen(true));
         state->PortOwner = PortProtocol;
         openWindow();
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(!window->isVisible());
-        QVERIFY(!port->Open());
+        QVERIFY(!replies->ApdComPortMain.Open());
         QCOMPARE(state->PortOwner, int(PortFree));
     }
 

@@ -116,6 +116,16 @@ class TestAuxWindows : public QObject {
         QCOMPARE(logo->size(), QSize(112, 57));
     }
 
+    void aboutBoxShowsMapProblemsAsWritten() {
+        PortDirectory d;
+        d.applyMapText("COM3=<b>\x1b[2J</b>\n", "ports.conf");
+        TABOUT about(d.problems());
+        auto* l = about.findChild<QLabel*>("MapProblems");
+        QVERIFY(l);
+        QCOMPARE(l->textFormat(), Qt::PlainText); // not markup
+        QVERIFY2(l->text().endsWith("COM3=<b>\\x1B[2J</b>"), qPrintable(l->text()));
+    }
+
     void aboutBoxWithoutProblemsHasItsSize() {
         TABOUT about;
         about.show();

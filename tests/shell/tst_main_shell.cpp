@@ -3,6 +3,7 @@
 #include "shell/main_shell.h"
 #include "support/scripted_line.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -189,6 +190,31 @@ class TestMainShell : public QObject {
         QCOMPARE(state->ComSettingWord, 292);
         QVERIFY(!state->RtuMode);
         QCOMPARE(state->ComPortNumber, 1);
+    }
+
+    void settingFileThatCannotBeReadIsToldOnce() {
+        // A folder in its place: even root cannot read it as a file.
+        QVERIFY(QDir().mkdir(state->settingFilePath));
+        const QString told = QStringLiteral("message:%1 cannot be read (it is a folder); the "
+                                            "default setting is used.")
+                                 .arg(QFileInfo(state->settingFilePath).absoluteFilePath());
+        shell->FormActivate();
+        // Told, then asked as without a file, and the default word is used.
+        QCOMPARE(view.calls, (QStringList{told, "protocol:pc"}));
+        QVERIFY(!state->SettingLoaded);
+        QCOMPARE(state->ComSettingWord, 2 * 256 + 36);
+        // Not again at every activation while nothing changed.
+        shell->FormActivate();
+        QCOMPARE(view.calls, (QStringList{told, "protocol:pc", "protocol:pc"}));
+        // Readable again, then unreadable again: told again.
+        QVERIFY(QDir().rmdir(state->settingFilePath));
+        writeSetting("946");
+        shell->FormActivate();
+        QVERIFY(state->SettingLoaded);
+        QVERIFY(QFile::remove(state->settingFilePath));
+        QVERIFY(QDir().mkdir(state->settingFilePath));
+        shell->FormActivate();
+        QCOMPARE(view.calls.count(told), 2);
     }
 
     void activationInsideItsOwnWindowDoesNotAskAgain() {

@@ -1,8 +1,8 @@
 #include "core/apd_com_port.h"
 #include "core/app_state.h"
 #include "core/texts.h"
-#include "monitor/monitor_engine.h"
-#include "monitor/monitor_window.h"
+#include "monitor/logic/monitor_engine.h"
+#include "monitor/widgets/monitor_window.h"
 #include "protocol/protocol_window.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
@@ -315,21 +315,18 @@ class TestMainWindow : public QObject {
             auto* w = qobject_cast<TProtocol*>(&d);
             QVERIFY(w);
             const ProtocolContext& c = w->context();
-            QCOMPARE(&c.ApdComPortMain, &form->replies().ApdComPortMain);
-            QCOMPARE(&c.ProtocolReplyHandler, &form->replies().ProtocolReplyHandler);
+            QCOMPARE(&c.replies, &form->replies());
 
             // a request and its reply, as the scan and the device change make them
-            c.ProtocolReplyHandler = [&] {
+            c.replies.ProtocolReplyHandler = [&] {
                 ++replies;
-                rxAtReply = state->ProtocolRxText;
+                rxAtReply = c.replies.ProtocolRxText();
             };
-            c.ApdComPortMain.setComNumber(3);
-            QVERIFY(c.ApdComPortMain.setOpen(true));
+            c.replies.ApdComPortMain.setComNumber(3);
+            QVERIFY(c.replies.ApdComPortMain.setOpen(true));
             state->PortOwner = PortProtocol;
-            state->ProtocolTimerHandle = c.ApdComPortMain.AddTimerTrigger();
-            state->ProtocolRxText.clear();
-            QVERIFY(c.ApdComPortMain.PutBlock(":010347010001B3\r\n", 17));
-            c.ApdComPortMain.SetTimerTrigger(state->ProtocolTimerHandle, 2, true);
+            const std::string probe = ":010347010001B3\r\n";
+            QVERIFY(c.replies.SendProtocolRequest({probe.begin(), probe.end()}));
             lines.last->push(":01030203E811\r\n");
             clock.runDue();
 
