@@ -1,6 +1,6 @@
 #include "protocol/protocol_window.h"
 
-include "core/reply_gathering.h"
+#include "core/reply_gathering.h"
 #include "core/app_state.h"
 #include "core/port_directory.h"
 #include "core/texts.h"

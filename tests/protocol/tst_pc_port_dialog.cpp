@@ -79,7 +79,7 @@ class TestPcPortDialog : public QObject {
     }
     void cleanup() {
         window.reset();
-        port.reset();
+        replies.reset();
         state.reset();
     }
 
