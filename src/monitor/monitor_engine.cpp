@@ -77,6 +77,7 @@ void MonitorEngine::FormShow() {
     awaitingReply_ = false;
     inFlight_ = {};
     timeoutCount_ = readErrorCount_ = writeErrorCount_ = 0;
+    faultRuns_ = {};
     lineLostShown_ = false;
 
     // Nothing of a previous showing continues: the queue and every transfer.
@@ -171,6 +172,7 @@ void MonitorEngine::connectSlot(int slot) {
     s.connected = true;
     ++connectedCount_;
     s.identifyRequest = true;
+    faultRuns_[slot] = {};
     view_.showSlotConnected(slot, true);
     EngineRequests& q = model_.req;
     if (connectedCount_ == 1) {
