@@ -71,9 +71,13 @@ void HeadlessMonitorView::checkDrops() {
         if (!s.dropped)
             continue;
         s.dropped = false;
-        print_(QStringLiteral("%1 address=%2 dropped=\"no reply to 4 requests in a row\"")
+        const QString why =
+            s.dropReason.isEmpty() ? QString::fromLatin1(text::DroppedNoReply) : s.dropReason;
+        s.dropReason.clear();
+        print_(QStringLiteral("%1 address=%2 dropped=%3")
                    .arg(stamp())
-                   .arg(addressOf(i)));
+                   .arg(addressOf(i))
+                   .arg(QLatin1Char('"') + why + QLatin1Char('"')));
     }
     const bool anyLeft =
         std::any_of(slots_.begin(), slots_.end(), [](const SlotShown& s) { return s.connected; });
@@ -123,9 +127,16 @@ void HeadlessMonitorView::setErrMessageText(const std::string& text) {
                .arg(stamp())
                .arg(engine_ ? engine_->RequestAddress() : 0)
                .arg(QLatin1Char('"') + t + QLatin1Char('"')));
-    // The engine halts on a reply from another address: nothing follows.
-    if (text == text::AddressNotCorrect)
+    // The engine halts on a reply from an address it does not poll: nothing
+    // follows. A late reply from a polled address shows the same text, but
+    // the engine sends the request again.
+    if (engine_ && engine_->state() == MonitorEngine::State::Halted)
         end(ExitBadReply, QStringLiteral("a reply came from another address; polling halted"));
+}
+
+void HeadlessMonitorView::showSlotDropped(int slot, std::uint16_t, const std::string& why) {
+    if (slot >= 0 && slot < SlotCount)
+        slots_[std::size_t(slot)].dropReason = QString::fromStdString(why);
 }
 
 void HeadlessMonitorView::showPortOpenError(const std::string& message) {

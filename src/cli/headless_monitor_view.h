@@ -83,12 +83,14 @@ class HeadlessMonitorView : public MonitorView {
     void closeWindow() override {}
     void showPortOpenError(const std::string& message) override;
     void showLineLost(const std::string& message) override;
+    void showSlotDropped(int slot, std::uint16_t address, const std::string& why) override;
 
   private:
     struct SlotShown {
         bool connected = false;
         bool valuesShown = false; // PV/SV came in since it connected
         bool dropped = false;     // reset while connected, not yet reported
+        QString dropReason;       // as the engine gave it
         QString pv;
         QString sv;
     };

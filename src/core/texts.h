@@ -77,6 +77,16 @@ inline constexpr char NoticeSecurityBusy[] = "%1 not sent: a security change is 
 inline constexpr char NoticeDisplayDecimals[] = "Decimals shown: %1 (a display setting, nothing sent)";
 inline constexpr char NoticeEchoMismatch[] =
     "Not written: the device did not echo the write (it refused or changed the value)";
+// Why the monitor dropped a device (%1 slot number, %2 address, %3 the reason)
+inline constexpr char NoticeDeviceDropped[] = "DEVICE %1 (address %2) disconnected: %3";
+inline constexpr char DroppedNoReply[] = "no reply to 4 requests in a row";
+inline constexpr char DroppedIncomplete[] = "4 incomplete replies in a row";
+inline constexpr char DroppedGarbled[] = "4 garbled replies in a row";
+inline constexpr char DroppedChecksum[] = "4 replies in a row with a wrong checksum";
+inline constexpr char DroppedUnknownFunction[] =
+    "4 replies in a row with an unexpected function code";
+inline constexpr char DroppedLate[] = "4 late replies in a row";
+inline constexpr char DroppedMixedFaults[] = "no usable reply to 4 requests in a row";
 
 // Recorder
 inline constexpr char Start[] = "START";

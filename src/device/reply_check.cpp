@@ -45,6 +45,7 @@ CheckedReply CheckReply(const SentRequest& request, const std::uint8_t* rx, int 
     if (overflow || count > ReceiveBufferSize)
         return Fail(ErrFormat);
     Frame f;
+    bool unchecked = false; // a function 0x77 frame whose LRC is wrong
     if (!request.rtu) {
         // ':' + pairs of uppercase hex digits + CR LF, nothing before or after.
         if (count < 1 || rx[0] != ':')
@@ -65,6 +66,7 @@ CheckedReply CheckReply(const SentRequest& request, const std::uint8_t* rx, int 
             sum += f.bytes[i];
         if ((sum & 0xFF) != 0 && !lrcExempt)
             return Fail(ErrChecksum);
+        unchecked = (sum & 0xFF) != 0;
     } else {
         if (count < 4)
             return Fail(ErrChecksum);
@@ -81,13 +83,16 @@ CheckedReply CheckReply(const SentRequest& request, const std::uint8_t* rx, int 
     r.function = f.bytes[1];
     const int fn = r.function;
     const int exceptionLength = 3 + f.checkSize;
-    auto sound = [&](CheckedReply out) {
-        if (r.address != request.address) {
-            out.kind = ReplyKind::ForeignAddress;
-            out.errorState = ErrFormat;
-        }
-        return out;
-    };
+    if (r.address != request.address) {
+        // A checked frame from another address is that device's answer, of
+        // whatever shape: a late reply to an earlier request, or a device
+        // that is not ours. It is judged by its address, not by its shape.
+        if (unchecked)
+            return Fail(ErrFormat); // nothing vouches for the address
+        r.kind = ReplyKind::ForeignAddress;
+        r.errorState = ErrFormat;
+        return r;
+    }
 
     const bool isRead = request.function == 0x03 || request.function == 0x67;
     if (isRead && fn == request.function) {
@@ -102,21 +107,22 @@ CheckedReply CheckReply(const SentRequest& request, const std::uint8_t* rx, int 
         r.wordCount = request.operand;
         for (int i = 0; i < r.wordCount; ++i)
             r.words[i] = std::uint16_t(f.bytes[3 + 2 * i] * 256 + f.bytes[4 + 2 * i]);
-        return sound(r);
+        return r;
     }
-    if ((request.function == 0x03 && fn == 0x83) || (request.function == 0x67 && fn == 0xE7) ||
-        (request.function == 0x06 && fn == 0xE8)) {
+    // An exception reply counts as one whatever was asked: a device that
+    // answers a write with 0x83 refuses it as surely as with 0xE8.
+    if (fn == 0x83 || fn == 0xE7 || fn == 0xE8) {
         if (f.n != exceptionLength)
             return Fail(ErrFormat);
         r.kind = ReplyKind::Exception;
         r.errorState = ErrFunction;
         r.exceptionCode = f.bytes[2];
-        return sound(r);
+        return r;
     }
     if (request.function == 0x67 && fn == 0x77) {
         r.kind = ReplyKind::Identify77;
         r.errorState = ErrNone;
-        return sound(r);
+        return r;
     }
     if (request.function == 0x06 && (fn == 0x06 || fn == 0x86)) {
         // Compared byte for byte with the request, check included.
@@ -124,7 +130,7 @@ CheckedReply CheckReply(const SentRequest& request, const std::uint8_t* rx, int 
         r.echoMatches =
             count == int(request.frame.size()) && std::equal(rx, rx + count, request.frame.begin());
         r.errorState = r.echoMatches ? ErrNone : ErrWriteCompare;
-        return sound(r);
+        return r;
     }
     return Fail(ErrFunction);
 }

@@ -35,9 +35,9 @@ enum class ReplyKind {
     Bad,            // errorState tells why
     Read,           // function 03 / 0x67 with the words asked for
     WriteEcho,      // function 06 or 0x86 answering a write; echoMatches tells
-    Exception,      // 0x83, 0xE7 or 0xE8 with exceptionCode
+    Exception,      // 0x83, 0xE7 or 0xE8 (to any request) with exceptionCode
     Identify77,     // function 0x77 answering the identification request
-    ForeignAddress, // a sound reply to this request, but from another address
+    ForeignAddress, // a frame with a sound check, from another address
 };
 
 struct CheckedReply {

@@ -136,6 +136,40 @@ class TestHeadlessMonitor : public QObject {
         QVERIFY(m.printed.last().endsWith("address=2 error=\"Address not correct\""));
     }
 
+    void lateReplyFromAPolledAddressGoesOn() {
+        // Device 2 answers every third request after the time-out; such an
+        // answer can come while device 3 is asked for as many words, and it
+        // names an address the monitor polls: the engine retries.
+        Monitor m(Monitor::simOnCom1());
+        m.device(2).faults().push_back({sim::FaultKind::Slow, 3, 1080});
+        m.connect({2, 3, 1, 1}, 2);
+        m.clock.advance(30000);
+        QVERIFY2(!m.ending, qPrintable(m.ending ? m.ending->message : QString()));
+        QVERIFY(!m.printed.filter("error=\"Address not correct\"").isEmpty());
+        QVERIFY(m.printed.filter("dropped=").isEmpty());
+        // Both go on being reported after the late replies.
+        const int late = int(m.printed.lastIndexOf(QRegularExpression("Address not correct")));
+        const QStringList after = m.printed.mid(late + 1);
+        QVERIFY(!after.filter(kStatus).filter(" address=2 ").isEmpty());
+        QVERIFY(!after.filter(kStatus).filter(" address=3 ").isEmpty());
+    }
+
+    void aControllerAnsweringBadlyIsDroppedWithTheCause() {
+        Monitor m(Monitor::simOnCom1());
+        m.device(3).faults().push_back({sim::FaultKind::BadChecksum, 1, 0});
+        m.connect({1, 3, 1, 1}, 2);
+        m.clock.advance(20000);
+        QVERIFY(!m.ending);
+        QCOMPARE(m.printed.filter("address=3 error=\"Received checksum error !!!\"").size(), 4);
+        const QStringList dropped = m.printed.filter("dropped=");
+        QCOMPARE(dropped.size(), 1);
+        QVERIFY2(
+            dropped[0].endsWith("address=3 dropped=\"4 replies in a row with a wrong checksum\""),
+            qPrintable(dropped[0]));
+        QVERIFY(kStatus.match(m.printed.last()).hasMatch());
+        QVERIFY(m.linesOf(1).size() >= 5);
+    }
+
     void checksumErrorsArePrintedAsTheyHappen() {
         Monitor m(Monitor::simOnCom1());
         m.device(3).faults().push_back({sim::FaultKind::BadChecksum, 5, 0});

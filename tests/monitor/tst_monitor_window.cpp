@@ -581,6 +581,12 @@ void TestMonitorWindow::noticesGoToTheStatusLine() {
     QCOMPARE(rig->text("ErrMessage"), QStringLiteral("Writing data compare fail !!!"));
     w().showWriteNotEchoed();
     QVERIFY(w().statusBar()->currentMessage().contains(QStringLiteral("did not echo")));
+    // A slot the engine dropped: which, and why; ErrMessage keeps its text.
+    w().showSlotDropped(1, 7, "4 replies in a row with a wrong checksum");
+    QCOMPARE(w().statusBar()->currentMessage(),
+             QStringLiteral("DEVICE 2 (address 7) disconnected: 4 replies in a row with a wrong "
+                            "checksum"));
+    QCOMPARE(rig->text("ErrMessage"), QStringLiteral("Writing data compare fail !!!"));
     rig->dialogs.pushAnswer(true);
     QVERIFY(w().confirm(QStringLiteral("Will clear factory setting, continue anyway ?")));
     QVERIFY(!w().confirm(QStringLiteral("Will clear factory setting, continue anyway ?")));

@@ -78,6 +78,7 @@ void MonitorEngine::FormShow() {
     awaitingReply_ = false;
     inFlight_ = {};
     timeoutCount_ = readErrorCount_ = writeErrorCount_ = 0;
+    faultRuns_ = {};
     lineLostShown_ = false;
 
     // Nothing of a previous showing continues: the queue and every transfer.
@@ -173,6 +174,7 @@ void MonitorEngine::connectSlot(int slot) {
     ++connectedCount_;
     s.identifyRequest = true;
     s.DecimalChoice = -1; // whatever device answers now starts at one decimal
+    faultRuns_[slot] = {};
     view_.showSlotConnected(slot, true);
     EngineRequests& q = model_.req;
     if (connectedCount_ == 1) {

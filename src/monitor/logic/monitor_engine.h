@@ -113,7 +113,18 @@ class MonitorEngine {
     void handleWriteReply(const CheckedReply& r);
     void handleForeignAddress(int address);
     void identifiedAsFamilyA();
-    void failureHandling(int function, int exceptionCode, const char* text);
+    // blamed: the slot whose answer was at fault when it is not the one the
+    // frame was charged to (a late reply from another monitored address).
+    void failureHandling(int function, int exceptionCode, const char* text, int blamed = -1);
+    // What was wrong with a slot's answer, for the drop rule and its notice.
+    enum class FaultCause { NoReply, Incomplete, Garbled, Checksum, UnknownFunction, Late };
+    struct FaultRun {
+        int count = 0; // faulty answers in a row
+        FaultCause cause = FaultCause::NoReply;
+        bool mixed = false; // not all of them for the same cause
+    };
+    // One more faulty answer of the slot; the fourth in a row drops it.
+    void countFault(int slot, FaultCause cause);
     void advanceScheduler();
     void decisionPoint();
     void showError(const std::string& text);
@@ -142,6 +153,9 @@ class MonitorEngine {
     int timeoutCount_ = 0;
     int readErrorCount_ = 0;
     int writeErrorCount_ = 0;
+    // Per slot: a slot answering badly is dropped on its own record, never on
+    // the faults of another slot.
+    std::array<FaultRun, SlotCount> faultRuns_{};
     std::array<std::uint16_t, MaxRegisterValues> registerValues_{};
     InFlight inFlight_;
     TimerId spacingTimer_ = 0;

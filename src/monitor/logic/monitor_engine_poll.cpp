@@ -7,6 +7,7 @@
 #include "monitor/logic/poll_table.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace zu {
 
@@ -21,6 +22,8 @@ constexpr int QuietGapMs = 50;
 constexpr int MaxDrainMs = 1000;
 // Bound of the turns the chooser may skip before something goes out.
 constexpr int MaxSkippedTurns = 64;
+// Time-outs and faulty answers in a row after which a slot is dropped.
+constexpr int MaxFaultsInARow = 4;
 
 } // namespace
 
@@ -202,6 +205,7 @@ void MonitorEngine::onReply(const GatheredReply& reply) {
         chooseAndSend();
         return;
     }
+    // Failure handling still sees whether anything came (an incomplete reply).
     errorState_ = ErrTimeout;
     failureHandling(0, 0, nullptr);
     chooseAndSend();
@@ -269,12 +273,14 @@ void MonitorEngine::identifiedAsFamilyA() {
 }
 
 void MonitorEngine::handleForeignAddress(int address) {
-    // A sound reply from the address of one of our slots is a late answer to
-    // an earlier request: an error, and the request goes out again.
-    for (const DeviceSlot& s : model_.deviceSlots) {
-        if (s.address == address) {
+    // A sound reply from the address of one of our connected slots is its
+    // late answer to an earlier request: an error, and the request goes out
+    // again. The address box of a slot that is not connected names no device.
+    for (int i = 0; i < SlotCount; ++i) {
+        const DeviceSlot& s = model_.deviceSlots[i];
+        if (s.connected && s.address == address) {
             errorState_ = ErrFormat;
-            failureHandling(0, 0, text::AddressNotCorrect);
+            failureHandling(0, 0, text::AddressNotCorrect, i);
             chooseAndSend();
             return;
         }
@@ -354,12 +360,14 @@ void MonitorEngine::handleWriteReply(const CheckedReply& r) {
 
 // --------------------------------------------------------- failure handling
 
-void MonitorEngine::failureHandling(int function, int exceptionCode, const char* text) {
+void MonitorEngine::failureHandling(int function, int exceptionCode, const char* text, int blamed) {
     const int charged = inFlight_.slot;
     const bool valid = charged >= 0 && charged < SlotCount;
     const bool connected = valid && model_.deviceSlots[charged].connected;
     if (errorState_ == ErrNone) {
         timeoutCount_ = readErrorCount_ = writeErrorCount_ = 0;
+        if (valid)
+            faultRuns_[charged] = {};
         if (connected)
             view_.colourStatusLamp(charged, Colour::Green);
         return;
@@ -373,14 +381,19 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
         view_.colourStatusLamp(charged, Colour::Red);
     }
     EngineRequests& q = model_.req;
+    // A sound answer (an exception, an echo that differs) proves the device
+    // answers; everything else is a faulty answer toward the drop rule.
+    std::optional<FaultCause> fault;
     switch (errorState_) {
     case ErrFormat:
         showError(text ? text : zu::text::RcvFormatError);
         drain_ = true;
+        fault = blamed >= 0 ? FaultCause::Late : FaultCause::Garbled;
         break;
     case ErrChecksum:
         showError(zu::text::ChecksumError);
         drain_ = true;
+        fault = FaultCause::Checksum;
         break;
     case ErrWriteCompare:
         showError(zu::text::WriteCompareFail);
@@ -404,20 +417,63 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
         } else {
             showError(zu::text::UnknowCommand);
             drain_ = true;
+            fault = FaultCause::UnknownFunction;
         }
         break;
     case ErrTimeout:
         showError(zu::text::TimeoutError);
-        if (++timeoutCount_ > 3) {
-            timeoutCount_ = 0;
-            if (connected)
-                disconnectSlot(charged);
-            advanceScheduler();
-        }
+        ++timeoutCount_;
+        fault = !reply_.bytes().empty() ? FaultCause::Incomplete : FaultCause::NoReply;
         break;
     default:
         break;
     }
+    if (fault)
+        countFault(blamed >= 0 ? blamed : charged, *fault);
+    else if (valid)
+        faultRuns_[charged] = {};
+}
+
+void MonitorEngine::countFault(int slot, FaultCause cause) {
+    if (slot < 0 || slot >= SlotCount || !model_.deviceSlots[slot].connected)
+        return;
+    FaultRun& run = faultRuns_[slot];
+    if (run.count > 0 && run.cause != cause)
+        run.mixed = true;
+    run.cause = cause;
+    if (++run.count < MaxFaultsInARow)
+        return;
+    const char* why = zu::text::DroppedMixedFaults;
+    if (!run.mixed) {
+        switch (cause) {
+        case FaultCause::NoReply:
+            why = zu::text::DroppedNoReply;
+            break;
+        case FaultCause::Incomplete:
+            why = zu::text::DroppedIncomplete;
+            break;
+        case FaultCause::Garbled:
+            why = zu::text::DroppedGarbled;
+            break;
+        case FaultCause::Checksum:
+            why = zu::text::DroppedChecksum;
+            break;
+        case FaultCause::UnknownFunction:
+            why = zu::text::DroppedUnknownFunction;
+            break;
+        case FaultCause::Late:
+            why = zu::text::DroppedLate;
+            break;
+        }
+    }
+    run = {};
+    timeoutCount_ = 0;
+    view_.showSlotDropped(slot, model_.deviceSlots[slot].address, why);
+    disconnectSlot(slot);
+    // The scheduler moves on from the request that failed; a late answer
+    // from another slot leaves the request in flight to be sent again.
+    if (slot == inFlight_.slot)
+        advanceScheduler();
 }
 
 void MonitorEngine::showError(const std::string& text) {

@@ -174,6 +174,11 @@ class MonitorView {
     // A single write was dropped because its echo differed (refused or changed
     // by the device); the parameters are being read back.
     virtual void showWriteNotEchoed() {}
+    // The engine dropped a connected slot (its column is reset next) after
+    // too many failed requests in a row; `why` says so in plain words. The
+    // error text of the last failure stays as it was.
+    virtual void showSlotDropped(int /*slot*/, std::uint16_t /*address*/,
+                                 const std::string& /*why*/) {}
 };
 
 } // namespace zu

@@ -214,6 +214,13 @@ void RecordingMonitorView::showWriteNotEchoed() {
     note("notechoed");
 }
 
+void RecordingMonitorView::showSlotDropped(int slot, std::uint16_t address,
+                                           const std::string& why) {
+    const std::string entry = std::to_string(slot) + " " + std::to_string(address) + ": " + why;
+    note("dropped " + entry);
+    dropped.push_back(entry);
+}
+
 void RecordingMonitorView::showLineLost(const std::string& message) {
     note("linelost " + message);
     lineLost.push_back(message);

@@ -46,6 +46,7 @@ class RecordingMonitorView : public MonitorView {
     bool timer1 = false;
     int closeCount = 0;
     std::vector<std::string> portErrors, lineLost;
+    std::vector<std::string> dropped; // "slot address: why"
     // Every operation in order, one short line each ("pv 0 123.4 10").
     std::vector<std::string> log;
     bool keepLog = true;
@@ -86,6 +87,7 @@ class RecordingMonitorView : public MonitorView {
     void showPortOpenError(const std::string& message) override;
     void showLineLost(const std::string& message) override;
     void showWriteNotEchoed() override;
+    void showSlotDropped(int slot, std::uint16_t address, const std::string& why) override;
 
   private:
     void note(std::string line);

@@ -642,6 +642,10 @@ void TPMonitor::showWriteNotEchoed() {
     notice(QString::fromLatin1(text::NoticeEchoMismatch));
 }
 
+void TPMonitor::showSlotDropped(int slot, std::uint16_t address, const std::string& why) {
+    notice(QString::fromLatin1(text::NoticeDeviceDropped).arg(slot + 1).arg(address).arg(q(why)));
+}
+
 void TPMonitor::setErrMessage(const QString& text) {
     ErrMessage->setText(text);
 }

@@ -86,6 +86,7 @@ class TPMonitor : public QMainWindow, public MonitorView, public EditingHost {
     void showPortOpenError(const std::string& message) override;
     void showLineLost(const std::string& message) override;
     void showWriteNotEchoed() override;
+    void showSlotDropped(int slot, std::uint16_t address, const std::string& why) override;
 
     // --- EditingHost ---
     void setErrMessage(const QString& text) override;
