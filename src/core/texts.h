@@ -6,6 +6,16 @@ namespace zu::text {
 
 // Main window
 inline constexpr char ComPortInUse[] = "COM Port In Use !!!";
+// the second line of it: who holds the line and how to free it
+inline constexpr char PortHeldByProtocol[] =
+    "The communication protocol window holds the line: let its scan or change end, or press "
+    "CANCEL there.";
+inline constexpr char PortHeldByMonitor[] =
+    "The Monitor window holds the line: press Cancel beside each connected controller, or close "
+    "the Monitor (EXIT > OK).";
+inline constexpr char PortHeldByRecorder[] =
+    "The recorder holds the line: press Stop in the recorder window.";
+inline constexpr char PortHeldByAnother[] = "Another window holds the line: close it first.";
 
 // Modbus reply checks shared by monitor and recorder
 inline constexpr char IllegalFunction[] = "illegal function !!!";
@@ -100,6 +110,9 @@ inline constexpr char DataErrorFailToChange[] = "Data error,Fail to changed";
 inline constexpr char TimeoutFailToChange[] = "Timeout error,Fail to changed";
 inline constexpr char DeviceProtocolChanging[] = "Device Protocol Changing";
 inline constexpr char SetProtocolSuccess[] = "SET Protocol Success";
+// beside the COM buttons when no USB or ACM adapter is there (%1: the COM number)
+inline constexpr char SimulatedLineHint[] =
+    "COM%1 is the simulated line: three demo controllers at addresses 1, 2 and 3";
 
 // User-message window
 inline constexpr char AutoSyncSuccess[] = "COMMUNICATION AUTO SYNCHRONIZE SUCCESS";

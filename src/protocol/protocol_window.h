@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <array>
 
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
@@ -51,6 +52,7 @@ class TProtocol : public QDialog {
     RadioGroup* StopBit = nullptr;
     RadioGroup* Format = nullptr;
     QWidget* settingsArea_ = nullptr;
+    QLabel* SimLineLb = nullptr;
     QPushButton* OKBt = nullptr;
     QPushButton* CancelBt = nullptr;
     QPushButton* AutoDetectBt = nullptr;
