@@ -8,6 +8,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace zu;
@@ -114,6 +116,44 @@ class TestAuxWindows : public QObject {
         // Scaled by width / 282: the logo grows from its design size to 112 x 57.
         auto* logo = about.findChild<QWidget*>("Image2");
         QCOMPARE(logo->size(), QSize(112, 57));
+    }
+
+    void aboutBoxShowsLongProblemsWhole_data() {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one long line") << 1;
+        QTest::newRow("many long lines scroll") << 12;
+    }
+    void aboutBoxShowsLongProblemsWhole() {
+        QFETCH(int, count);
+        QStringList problems;
+        for (int i = 0; i < count; ++i)
+            problems << QStringLiteral(
+                            "/home/technician/.config/zucomm/ports.conf:%1: device must be "
+                            "an absolute path such as /dev/ttyUSB0, or sim (line "
+                            "ignored): COM3=ttyUSB0")
+                            .arg(i + 1);
+        TABOUT about(problems);
+        about.show();
+        QCoreApplication::processEvents(); // the scroll area fits its text to the scaled font
+        auto* list = about.findChild<QLabel*>("MapProblems");
+        auto* area = about.findChild<QScrollArea*>("MapProblemsArea");
+        QVERIFY(list && area);
+        QVERIFY(list->wordWrap());
+        for (int i = 0; i < count; ++i)
+            QVERIFY(list->text().remove(QChar(0x200B)).contains(problems[i]));
+        // Wrapped to the width it is given, nothing cut at the right...
+        QVERIFY2(list->width() <= area->viewport()->width(),
+                 qPrintable(QString("%1 %2 %3")
+                                .arg(list->width())
+                                .arg(area->viewport()->width())
+                                .arg(list->minimumSizeHint().width())));
+        QVERIFY(list->heightForWidth(list->width()) <= list->height());
+        // ...and what does not fit below is reached by scrolling.
+        const int hidden = list->height() - area->viewport()->height();
+        QVERIFY(area->verticalScrollBar()->maximum() >= hidden);
+        // The box stays a box.
+        QVERIFY(about.height() < 400);
+        QCOMPARE(about.width(), 342);
     }
 
     void aboutBoxWithoutProblemsHasItsSize() {
