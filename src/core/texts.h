@@ -82,6 +82,21 @@ inline constexpr char NoticeSecurityBusy[] = "%1 not sent: a security change is 
 inline constexpr char NoticeDisplayDecimals[] = "Decimals shown: %1 (a display setting, nothing sent)";
 inline constexpr char NoticeEchoMismatch[] =
     "Not written: the device did not echo the write (it refused or changed the value)";
+// what became of a change once the device answered (%1: "SV = 30.0" or a command)
+inline constexpr char NoticeWritten[] = "%1 written, reading the parameters back";
+inline constexpr char NoticeReadBack[] = "%1 written and read back";
+inline constexpr char NoticeNotEchoed[] =
+    "%1 not written: the device did not echo the write (it refused or changed the value)";
+inline constexpr char NoticeRefused[] = "%1 refused by the device: %2 (sent again)";
+inline constexpr char NoticeGivenUp[] = "%1 not written: the device refused it (%2)";
+inline constexpr char NoticeCancelled[] =
+    "%1 not sent: the selected controller changed or was lost";
+inline constexpr char NoticeWrittenPlain[] = "Written";
+inline constexpr char NoticeRefusedPlain[] = "Write refused by the device: %1";
+inline constexpr char NoticeCancelledPlain[] = "A queued write was not sent";
+// a slot dropped for silence (%1 address, %2 slot number 1..4)
+inline constexpr char NoticeSlotDropped[] =
+    "Address %1 did not answer: slot %2 was dropped after four time-outs in a row";
 
 // Recorder
 inline constexpr char Start[] = "START";

@@ -214,6 +214,39 @@ void RecordingMonitorView::showWriteNotEchoed() {
     note("notechoed");
 }
 
+void RecordingMonitorView::showWriteOutcome(WriteOutcome outcome, const std::string& reason) {
+    std::string line;
+    switch (outcome) {
+    case WriteOutcome::Written:
+        line = "written";
+        break;
+    case WriteOutcome::ReadBack:
+        line = "readback";
+        break;
+    case WriteOutcome::Refused:
+        line = "refused " + reason;
+        break;
+    case WriteOutcome::GivenUp:
+        line = "givenup " + reason;
+        break;
+    case WriteOutcome::Cancelled:
+        line = "cancelled";
+        break;
+    }
+    note("write " + line);
+    writeOutcomes.push_back(line);
+}
+
+void RecordingMonitorView::showSlotDropped(int slot, int address) {
+    const std::string line = "address " + std::to_string(address) + " slot " + std::to_string(slot);
+    note("dropped " + line);
+    dropped.push_back(line);
+}
+
+void RecordingMonitorView::showLineBack() {
+    note("lineback");
+}
+
 void RecordingMonitorView::showLineLost(const std::string& message) {
     note("linelost " + message);
     lineLost.push_back(message);

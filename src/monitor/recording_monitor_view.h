@@ -46,6 +46,8 @@ class RecordingMonitorView : public MonitorView {
     bool timer1 = false;
     int closeCount = 0;
     std::vector<std::string> portErrors, lineLost;
+    // "address 9 slot 0" per dropped slot; "written", "refused <reason>"... per write outcome
+    std::vector<std::string> dropped, writeOutcomes;
     // Every operation in order, one short line each ("pv 0 123.4 10").
     std::vector<std::string> log;
     bool keepLog = true;
@@ -86,6 +88,9 @@ class RecordingMonitorView : public MonitorView {
     void showPortOpenError(const std::string& message) override;
     void showLineLost(const std::string& message) override;
     void showWriteNotEchoed() override;
+    void showWriteOutcome(WriteOutcome outcome, const std::string& reason) override;
+    void showSlotDropped(int slot, int address) override;
+    void showLineBack() override;
 
   private:
     void note(std::string line);
