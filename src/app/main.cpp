@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "core/port_directory.h"
 #include "monitor/widgets/monitor_window.h"
+#include "shell/main_shell.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
 #include "sim/lib/standard_line_factory.h"
@@ -20,9 +21,7 @@ int main(int argc, char** argv) {
     if (zu::cli::IsCommandLine(argc, argv))
         return zu::cli::run(argc, argv);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zucomm"));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(zu::text::AppTitle));
-    QApplication::setApplicationVersion(QStringLiteral(ZUCOMM_VERSION));
+    zu::NameApplication();
 
     std::unique_ptr<zu::Clock> clock = zu::makeRealClock();
     zu::sim::StandardLineFactory lines(*clock);
@@ -30,7 +29,7 @@ int main(int argc, char** argv) {
     for (const QString& problem : ports.problems())
         std::fprintf(stderr, "zucomm: %s\n", qPrintable(problem));
     zu::AppState state(*clock, lines, std::move(ports));
-    zu::QtDialogs dialogs;
+    zu::QtDialogs dialogs(QString::fromLatin1(zu::text::AppTitle));
 
     zu::TMainForm mainForm(state, dialogs);
     // The monitor lives for the whole run, hidden until MONITOR.

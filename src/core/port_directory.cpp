@@ -73,6 +73,41 @@ QString PortDirectory::device(int n) const
     return devices_[std::size_t(n)];
 }
 
+int PortDirectory::simulatedPort() const
+{
+    for (int n = 1; n <= 12; ++n)
+        if (devices_[std::size_t(n)] == QLatin1String(kSimulatedDevice))
+            return n;
+    return 0;
+}
+
+bool PortDirectory::hasAdapter() const
+{
+    for (int n = 1; n <= 12; ++n) {
+        const QString& d = devices_[std::size_t(n)];
+        if (d.contains(QLatin1String("ttyUSB")) || d.contains(QLatin1String("ttyACM")) ||
+            d.startsWith(QLatin1String("/dev/serial/by-id/usb-")))
+            return true;
+    }
+    return false;
+}
+
+QStringList PortDirectory::withoutEmptyUartNodes(const QStringList& names, const QString& sysClassTty)
+{
+    QStringList kept;
+    for (const QString& name : names) {
+        if (groupOf(name) == 0 && !name.contains(QLatin1Char('/'))) {
+            // The 8250 driver makes its nodes whether or not a chip answers;
+            // PORT_UNKNOWN (0) is what sysfs says of an empty one.
+            QFile type(sysClassTty + QLatin1Char('/') + name + QStringLiteral("/type"));
+            if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0")
+                continue;
+        }
+        kept << name;
+    }
+    return kept;
+}
+
 void PortDirectory::set(int n, const QString& device)
 {
     if (n >= 1 && n <= 12)
@@ -159,7 +194,7 @@ PortDirectory PortDirectory::detect()
     QStringList names;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         names << info.portName();
-    dir.assignDefaults(names);
+    dir.assignDefaults(withoutEmptyUartNodes(names, QStringLiteral("/sys/class/tty")));
     QFile f(mapFilePath());
     if (!f.exists())
         return dir;

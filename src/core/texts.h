@@ -6,6 +6,16 @@ namespace zu::text {
 
 // Main window
 inline constexpr char ComPortInUse[] = "COM Port In Use !!!";
+// the second line of it: who holds the line and how to free it
+inline constexpr char PortHeldByProtocol[] =
+    "The communication protocol window holds the line: let its scan or change end, or press "
+    "CANCEL there.";
+inline constexpr char PortHeldByMonitor[] =
+    "The Monitor window holds the line: press Cancel beside each connected controller, or close "
+    "the Monitor (EXIT > OK).";
+inline constexpr char PortHeldByRecorder[] =
+    "The recorder holds the line: press Stop in the recorder window.";
+inline constexpr char PortHeldByAnother[] = "Another window holds the line: close it first.";
 
 // Modbus reply checks shared by monitor and recorder
 inline constexpr char IllegalFunction[] = "illegal function !!!";
@@ -87,6 +97,18 @@ inline constexpr char DroppedUnknownFunction[] =
     "4 replies in a row with an unexpected function code";
 inline constexpr char DroppedLate[] = "4 late replies in a row";
 inline constexpr char DroppedMixedFaults[] = "no usable reply to 4 requests in a row";
+// what became of a change once the device answered (%1: "SV = 30.0" or a command)
+inline constexpr char NoticeWritten[] = "%1 written, reading the parameters back";
+inline constexpr char NoticeReadBack[] = "%1 written and read back";
+inline constexpr char NoticeNotEchoed[] =
+    "%1 not written: the device did not echo the write (it refused or changed the value)";
+inline constexpr char NoticeRefused[] = "%1 refused by the device: %2 (sent again)";
+inline constexpr char NoticeGivenUp[] = "%1 not written: the device refused it (%2)";
+inline constexpr char NoticeCancelled[] =
+    "%1 not sent: the selected controller changed or was lost";
+inline constexpr char NoticeWrittenPlain[] = "Written";
+inline constexpr char NoticeRefusedPlain[] = "Write refused by the device: %1";
+inline constexpr char NoticeCancelledPlain[] = "A queued write was not sent";
 
 // Recorder
 inline constexpr char Start[] = "START";
@@ -115,6 +137,9 @@ inline constexpr char DataErrorFailToChange[] = "Data error,Fail to changed";
 inline constexpr char TimeoutFailToChange[] = "Timeout error,Fail to changed";
 inline constexpr char DeviceProtocolChanging[] = "Device Protocol Changing";
 inline constexpr char SetProtocolSuccess[] = "SET Protocol Success";
+// beside the COM buttons when no USB or ACM adapter is there (%1: the COM number)
+inline constexpr char SimulatedLineHint[] =
+    "COM%1 is the simulated line: three demo controllers at addresses 1, 2 and 3";
 
 // User-message window
 inline constexpr char AutoSyncSuccess[] = "COMMUNICATION AUTO SYNCHRONIZE SUCCESS";

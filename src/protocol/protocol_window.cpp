@@ -8,6 +8,7 @@
 #include "ui/dialogs.h"
 #include "ui/radio_group.h"
 
+#include <QAbstractButton>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -67,11 +68,22 @@ TProtocol::TProtocol(const ProtocolContext& ctx, QWidget* parent) : QDialog(pare
     Format = new RadioGroup(QStringLiteral("Format"), QStringLiteral("Format"),
                             {QStringLiteral("ASCII"), QStringLiteral("RTU")}, 2, settingsArea_);
     grid->addWidget(buildPortBox(), 0, 0, 1, 2);
-    grid->addWidget(Baudrate, 1, 0, 1, 2);
-    grid->addWidget(DataLen, 2, 0);
-    grid->addWidget(Parity, 2, 1);
-    grid->addWidget(StopBit, 3, 0);
-    grid->addWidget(Format, 3, 1);
+    // Without an adapter a newcomer has nothing to talk to but the simulated
+    // line: say which button it is.
+    const PortDirectory& ports = ctx_.state.ports();
+    SimLineLb = new QLabel(QString::fromLatin1(text::SimulatedLineHint).arg(ports.simulatedPort()),
+                           settingsArea_);
+    SimLineLb->setObjectName(QStringLiteral("SimLineLb"));
+    QFont bold = SimLineLb->font();
+    bold.setBold(true);
+    SimLineLb->setFont(bold);
+    SimLineLb->setVisible(ports.simulatedPort() != 0 && !ports.hasAdapter());
+    grid->addWidget(SimLineLb, 1, 0, 1, 2);
+    grid->addWidget(Baudrate, 2, 0, 1, 2);
+    grid->addWidget(DataLen, 3, 0);
+    grid->addWidget(Parity, 3, 1);
+    grid->addWidget(StopBit, 4, 0);
+    grid->addWidget(Format, 4, 1);
     top->addWidget(settingsArea_);
 
     auto* panel = new QFrame(this);
@@ -93,6 +105,17 @@ TProtocol::TProtocol(const ProtocolContext& ctx, QWidget* parent) : QDialog(pare
     buttons->addWidget(CancelBt);
     top->addWidget(panel);
     top->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab follows the screen: the port, the line settings as they read, the buttons.
+    QList<QWidget*> order;
+    for (int n = 1; n <= 12; ++n)
+        order << com_[std::size_t(n)];
+    for (RadioGroup* g : {Baudrate, DataLen, Parity, StopBit, Format})
+        for (int i = 0; i < g->count(); ++i)
+            order << g->button(i);
+    order << AutoDetectBt << OKBt << CancelBt;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 
     connect(Format, &RadioGroup::clicked, this, [this] { FormatClick(); });
     connect(OKBt, &QPushButton::clicked, this, [this] { OKBtClick(); });
@@ -144,6 +167,7 @@ QWidget* TProtocol::buildPortBox() {
         com_[std::size_t(n)] = b;
     }
     com_[1]->setChecked(true); // as laid out
+    TabLandsOnCheckedChoice(box->findChildren<QAbstractButton*>());
     return box;
 }
 

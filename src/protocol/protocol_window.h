@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
@@ -66,6 +67,7 @@ class TProtocol : public QDialog {
     RadioGroup* StopBit = nullptr;
     RadioGroup* Format = nullptr;
     QWidget* settingsArea_ = nullptr;
+    QLabel* SimLineLb = nullptr;
     QPushButton* OKBt = nullptr;
     QPushButton* CancelBt = nullptr;
     QPushButton* AutoDetectBt = nullptr;

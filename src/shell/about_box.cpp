@@ -4,8 +4,11 @@
 #include "ui/form_scaling.h"
 #include "ui/picture.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
+#include <QScrollArea>
+#include <algorithm>
 
 namespace zu {
 
@@ -34,7 +37,22 @@ TABOUT::TABOUT(const QStringList& portMapProblems, QWidget* parent) : QDialog(pa
     setFont(f);
     constexpr int designHeight = 146;
     const int problemLines = int(portMapProblems.size());
-    const int height = designHeight + (problemLines ? 18 + 14 * problemLines : 0);
+    // The problems are shown whole: wrapped to the panel's width, a path
+    // broken after its slashes, and beyond six lines scrolled.
+    constexpr int problemsWidth = 262;
+    constexpr int problemsMaxHeight = 6 * 14 + 4;
+    QString wrapped = portMapProblems.join(QLatin1Char('\n'));
+    wrapped.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+    int problemsHeight = 0;
+    if (problemLines) {
+        const QFontMetrics fm(f);
+        problemsHeight = std::min(problemsMaxHeight,
+                                  fm.boundingRect(QRect(0, 0, problemsWidth - 4, 100000),
+                                                  Qt::TextWordWrap | Qt::TextWrapAnywhere, wrapped)
+                                          .height() +
+                                      4);
+    }
+    const int height = designHeight + (problemLines ? 18 + problemsHeight : 0);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("AboutPl"));
@@ -64,12 +82,22 @@ TABOUT::TABOUT(const QStringList& portMapProblems, QWidget* parent) : QDialog(pa
         QFont bold = head->font();
         bold.setBold(true);
         head->setFont(bold);
-        auto* list = label(panel, "MapProblems", portMapProblems.join(QLatin1Char('\n')),
-                           {6, designHeight + 8, 262, 14 * problemLines});
+        auto* area = new QScrollArea(panel);
+        area->setObjectName(QStringLiteral("MapProblemsArea"));
+        area->setFrameShape(QFrame::NoFrame);
+        area->setWidgetResizable(true);
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        area->setGeometry(6, designHeight + 8, problemsWidth, problemsHeight);
+        auto* list = new QLabel(wrapped);
+        list->setObjectName(QStringLiteral("MapProblems"));
+        list->setWordWrap(true);
+        list->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        list->setTextInteractionFlags(Qt::TextSelectableByMouse);
         // The lines of a file the user wrote: shown as written, never as markup.
         list->setTextFormat(Qt::PlainText);
         list->setStyleSheet(QStringLiteral("color: #a00000"));
         list->setToolTip(portMapProblems.join(QLatin1Char('\n')));
+        area->setWidget(list);
     }
     resize(ScaleValue(DesignWidth, 342, DesignWidth), ScaleValue(height, 342, DesignWidth));
     setFixedSize(size());

@@ -3,7 +3,33 @@
 #include "core/app_state.h"
 #include "core/texts.h"
 
+#include <QCoreApplication>
+
 namespace zu {
+
+void NameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("zucomm"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZUCOMM_VERSION));
+}
+
+QString PortInUseMessage(int portOwner) {
+    const char* holder = text::PortHeldByAnother;
+    switch (portOwner) {
+    case PortProtocol:
+        holder = text::PortHeldByProtocol;
+        break;
+    case PortMonitor:
+        holder = text::PortHeldByMonitor;
+        break;
+    case PortRecorder:
+        holder = text::PortHeldByRecorder;
+        break;
+    default:
+        break;
+    }
+    return QString::fromLatin1(text::ComPortInUse) + QLatin1Char('\n') +
+           QString::fromLatin1(holder);
+}
 
 MainShell::MainShell(AppState& state, MainView& view)
     : Timer1(state.clock()), state_(state), view_(view) {
@@ -60,7 +86,7 @@ bool MainShell::loadSetting() {
 
 void MainShell::PROTOCOL1Click() {
     if (state_.PortOwner != PortFree) {
-        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        view_.showMessage(PortInUseMessage(state_.PortOwner));
         return;
     }
     state_.ProtocolDeviceMode = false;
@@ -70,7 +96,7 @@ void MainShell::PROTOCOL1Click() {
 
 void MainShell::ZUCSET1Click() {
     if (state_.PortOwner != PortFree && state_.PortOwner != PortProtocol) {
-        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        view_.showMessage(PortInUseMessage(state_.PortOwner));
         return;
     }
     state_.ProtocolDeviceMode = true;
@@ -80,7 +106,7 @@ void MainShell::ZUCSET1Click() {
 
 void MainShell::MONITOR1Click() {
     if (state_.PortOwner != PortFree && state_.PortOwner != PortMonitor) {
-        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        view_.showMessage(PortInUseMessage(state_.PortOwner));
         return;
     }
     view_.showMonitor();
@@ -88,7 +114,7 @@ void MainShell::MONITOR1Click() {
 
 void MainShell::ToolButton3Click() {
     if (state_.PortOwner != PortFree && state_.PortOwner != PortRecorder) {
-        view_.showMessage(QString::fromLatin1(text::ComPortInUse));
+        view_.showMessage(PortInUseMessage(state_.PortOwner));
         return;
     }
     if (view_.runRecorder())

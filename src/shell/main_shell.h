@@ -10,6 +10,16 @@ namespace zu {
 
 class AppState;
 
+// Start-up, step 1: the program's name and version. It sets no display name:
+// the window system would append one to every window's caption ("Monitor -
+// ..."), and the small dialogs' captions would be cut. The product title is
+// the caption of the message boxes (QtDialogs) instead.
+void NameApplication();
+
+// "COM Port In Use !!!" and, on its second line, which window holds the line
+// (PortOwner) and how to free it.
+QString PortInUseMessage(int portOwner);
+
 // The operations the logic asks of the main window's form.
 class MainView {
   public:

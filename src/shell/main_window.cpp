@@ -13,7 +13,9 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -51,20 +53,34 @@ void TMainForm::buildMenus() {
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    QMenu* protocol = bar->addMenu(QStringLiteral("PROTOCOL"));
+    // The & marks only the Alt key of each caption; the captions read as designed.
+    QMenu* protocol = bar->addMenu(QStringLiteral("&PROTOCOL"));
     protocol->setObjectName(QStringLiteral("PROTOCOL1"));
     protocol->addAction(
-        item(protocol, "SET1", QStringLiteral("SET PC COM"), [this] { shell_.PROTOCOL1Click(); }));
-    protocol->addAction(item(protocol, "ZUCSET1", QStringLiteral("SET Modelue COM"),
+        item(protocol, "SET1", QStringLiteral("&SET PC COM"), [this] { shell_.PROTOCOL1Click(); }));
+    protocol->addAction(item(protocol, "ZUCSET1", QStringLiteral("SET &Modelue COM"),
                              [this] { shell_.ZUCSET1Click(); }));
-    QMenu* program = bar->addMenu(QStringLiteral("PROGRAM"));
+    QMenu* program = bar->addMenu(QStringLiteral("P&ROGRAM"));
     program->setObjectName(QStringLiteral("PROGRAM1"));
     program->addAction(
-        item(program, "MONITOR1", QStringLiteral("MONITOR"), [this] { shell_.MONITOR1Click(); }));
-    program->addAction(item(program, "RECODER1", QStringLiteral("RECODER"),
+        item(program, "MONITOR1", QStringLiteral("&MONITOR"), [this] { shell_.MONITOR1Click(); }));
+    program->addAction(item(program, "RECODER1", QStringLiteral("&RECODER"),
                             [this] { shell_.ToolButton3Click(); }));
-    bar->addAction(item(bar, "EXIT1", QStringLiteral("EXIT"), [this] { shell_.EXIT1Click(); }));
-    bar->addAction(item(bar, "ABOUT1", QStringLiteral("ABOUT"), [this] { shell_.ABOUT1Click(); }));
+    bar->addAction(item(bar, "EXIT1", QStringLiteral("E&XIT"), [this] { shell_.EXIT1Click(); }));
+    bar->addAction(item(bar, "ABOUT1", QStringLiteral("&ABOUT"), [this] { shell_.ABOUT1Click(); }));
+
+    // F10 opens the first menu, as on most desktops; the arrows go on from there.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    f10->setObjectName(QStringLiteral("MenuKey"));
+    connect(f10, &QShortcut::activated, this, [bar] {
+        if (bar->actions().isEmpty())
+            return;
+        QAction* first = bar->actions().first();
+        bar->setActiveAction(first);
+        // its first item lit, so Enter chooses it as after Alt+P
+        if (QMenu* m = first->menu(); m && !m->actions().isEmpty())
+            m->setActiveAction(m->actions().first());
+    });
 }
 
 void TMainForm::buildToolBar() {

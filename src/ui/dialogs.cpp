@@ -11,10 +11,6 @@ namespace zu {
 
 namespace {
 
-QString captionOr(const QString& caption) {
-    return caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
-}
-
 QString otherCase(const QString& pattern) {
     const QString up = pattern.toUpper();
     return up == pattern ? pattern.toLower() : up;
@@ -53,6 +49,12 @@ QString WithDefaultExtension(const QString& name, const QString& defaultExt) {
 }
 
 // --- QtDialogs ---
+
+QString QtDialogs::captionOr(const QString& caption) const {
+    if (!caption.isEmpty())
+        return caption;
+    return title_.isEmpty() ? QApplication::applicationName() : title_;
+}
 
 void QtDialogs::message(QWidget* parent, const QString& text, const QString& caption) {
     QMessageBox::information(parent, captionOr(caption), text, QMessageBox::Ok);

@@ -43,6 +43,10 @@ QString WithDefaultExtension(const QString& name, const QString& defaultExt);
 
 class QtDialogs : public Dialogs {
   public:
+    // title: the caption of a box asked without one (the product title);
+    // empty means the application's name.
+    explicit QtDialogs(const QString& title = {}) : title_(title) {}
+
     void message(QWidget* parent, const QString& text, const QString& caption = {}) override;
     bool confirmOkCancel(QWidget* parent, const QString& text,
                          const QString& caption = {}) override;
@@ -52,6 +56,10 @@ class QtDialogs : public Dialogs {
     QString saveFileName(QWidget* parent, const QString& filter,
                          const QString& defaultExt = {}) override;
     int runModal(QDialog& dialog) override;
+
+  private:
+    QString captionOr(const QString& caption) const;
+    QString title_;
 };
 
 // For tests: answers come from queues in the order they were pushed; each

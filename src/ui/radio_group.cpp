@@ -1,11 +1,24 @@
 #include "ui/radio_group.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QRadioButton>
 #include <algorithm>
 
 namespace zu {
+
+void TabLandsOnCheckedChoice(const QList<QAbstractButton*>& buttons) {
+    const auto refresh = [buttons] {
+        const bool any = std::any_of(buttons.begin(), buttons.end(),
+                                     [](const QAbstractButton* b) { return b->isChecked(); });
+        for (QAbstractButton* b : buttons)
+            b->setFocusPolicy(!any || b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QAbstractButton* b : buttons)
+        QObject::connect(b, &QAbstractButton::toggled, b, refresh);
+    refresh();
+}
 
 RadioGroup::RadioGroup(const QString& objectName, const QString& caption, const QStringList& items,
                        int columns, QWidget* parent)
@@ -23,6 +36,7 @@ RadioGroup::RadioGroup(const QString& objectName, const QString& caption, const 
         buttons_ << b;
     }
     connect(group_, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
+    TabLandsOnCheckedChoice(group_->buttons());
 }
 
 int RadioGroup::itemIndex() const {

@@ -157,6 +157,73 @@ private slots:
         QCOMPARE(d.device(7), QStringLiteral("/dev/ttyUSB5"));
     }
 
+    void legacyNodesWithoutAUartTakeNoNumber_data()
+    {
+        QTest::addColumn<QStringList>("types"); // name=type lines of the fake sysfs
+        QTest::addColumn<QStringList>("system");
+        QTest::addColumn<QStringList>("expected"); // COM1.. in order
+        QTest::newRow("one 16550A among four legacy nodes: sim is COM2")
+            << QStringList{"ttyS0=4", "ttyS1=0", "ttyS2=0", "ttyS3=0"}
+            << QStringList{"ttyS0", "ttyS1", "ttyS2", "ttyS3"} << QStringList{"/dev/ttyS0", "sim"};
+        QTest::newRow("no UART at all: sim is COM1")
+            << QStringList{"ttyS0=0", "ttyS1=0"} << QStringList{"ttyS0", "ttyS1"}
+            << QStringList{"sim"};
+        QTest::newRow("USB and ACM adapters have no type and are kept")
+            << QStringList{"ttyS0=0"} << QStringList{"ttyS0", "ttyUSB0", "ttyACM0"}
+            << QStringList{"/dev/ttyUSB0", "/dev/ttyACM0", "sim"};
+        QTest::newRow("a node whose type cannot be read is kept")
+            << QStringList{} << QStringList{"ttyS5"} << QStringList{"/dev/ttyS5", "sim"};
+    }
+    void legacyNodesWithoutAUartTakeNoNumber()
+    {
+        QFETCH(QStringList, types);
+        QFETCH(QStringList, system);
+        QFETCH(QStringList, expected);
+        QTemporaryDir sys;
+        QVERIFY(sys.isValid());
+        for (const QString& t : types) {
+            const QString name = t.section('=', 0, 0);
+            QVERIFY(QDir(sys.path()).mkpath(name));
+            QFile f(sys.filePath(name + "/type"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(t.section('=', 1).toLatin1() + "\n");
+        }
+        PortDirectory d;
+        d.assignDefaults(PortDirectory::withoutEmptyUartNodes(system, sys.path()));
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(d.device(n), n <= expected.size() ? expected[n - 1] : QString());
+    }
+
+    void simulatedPortAndAdapters_data()
+    {
+        QTest::addColumn<QStringList>("system");
+        QTest::addColumn<QByteArray>("map");
+        QTest::addColumn<int>("simulated");
+        QTest::addColumn<bool>("adapter");
+        QTest::newRow("a UART only") << QStringList{"ttyS0"} << QByteArray() << 2 << false;
+        QTest::newRow("a USB adapter")
+            << QStringList{"ttyS0", "ttyUSB0"} << QByteArray() << 3 << true;
+        QTest::newRow("an ACM adapter") << QStringList{"ttyACM0"} << QByteArray() << 2 << true;
+        QTest::newRow("an adapter by id")
+            << QStringList{} << QByteArray("COM4=/dev/serial/by-id/usb-FTDI-if00-port0") << 1
+            << true;
+        QTest::newRow("sim mapped away")
+            << QStringList{} << QByteArray("COM1=\nCOM7=sim") << 7 << false;
+        QTest::newRow("no sim") << QStringList{"ttyS0"} << QByteArray("COM2=") << 0 << false;
+    }
+    void simulatedPortAndAdapters()
+    {
+        QFETCH(QStringList, system);
+        QFETCH(QByteArray, map);
+        QFETCH(int, simulated);
+        QFETCH(bool, adapter);
+        PortDirectory d;
+        d.assignDefaults(system);
+        d.applyMapText(std::string_view(map.constData(), std::size_t(map.size())), "ports.conf");
+        QCOMPARE(d.simulatedPort(), simulated);
+        QCOMPARE(d.hasAdapter(), adapter);
+    }
+
     void mapFileFollowsXdgConfigHome()
     {
         qputenv("XDG_CONFIG_HOME", "/tmp/zu-config");

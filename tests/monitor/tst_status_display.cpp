@@ -375,7 +375,8 @@ void TestStatusDisplay::frontPanelLayout_data() {
     QTest::newRow("A") << 'A' << 1616 << true << QList<int>{0, 0, 0};
     QTest::newRow("B scaled") << 'B' << 1616 << false << QList<int>{20, 40, 10};
     QTest::newRow("B design width") << 'B' << 798 << false << QList<int>{9, 19, 4};
-    QTest::newRow("C fixed pixels") << 'C' << 1616 << false << QList<int>{10, 20, 5};
+    QTest::newRow("C scaled as B") << 'C' << 1616 << false << QList<int>{20, 40, 10};
+    QTest::newRow("C on a 1920 screen") << 'C' << 1920 << false << QList<int>{23, 47, 11};
 }
 
 void TestStatusDisplay::frontPanelLayout() {

@@ -7,6 +7,7 @@
 #include "ui/dialogs.h"
 #include "ui/radio_group.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -129,6 +130,76 @@ class TestPcPortDialog : public QObject {
         QCOMPARE(window->findChild<QLabel*>("COM1Device")->text(), QString("simulated"));
         QVERIFY(window->findChild<QLabel*>("COM2Device")->text().isEmpty());
         QCOMPARE(com(3)->text(), QString("COM3"));
+    }
+
+    void simulatedLineIsNamedWithoutAnAdapter_data() {
+        QTest::addColumn<QStringList>("devices"); // COM1, COM2, ...
+        QTest::addColumn<QString>("hint");        // empty: no hint shown
+        QTest::newRow("a UART and sim") << QStringList{"/dev/ttyS0", "sim"}
+                                        << "COM2 is the simulated line: three demo controllers "
+                                           "at addresses 1, 2 and 3";
+        QTest::newRow("sim alone") << QStringList{"sim"}
+                                   << "COM1 is the simulated line: three demo controllers at "
+                                      "addresses 1, 2 and 3";
+        QTest::newRow("a USB adapter")
+            << QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "sim"} << QString();
+        QTest::newRow("an ACM adapter") << QStringList{"/dev/ttyACM0", "sim"} << QString();
+        QTest::newRow("no simulated line") << QStringList{"/dev/ttyS0"} << QString();
+    }
+    void simulatedLineIsNamedWithoutAnAdapter() {
+        QFETCH(QStringList, devices);
+        QFETCH(QString, hint);
+        std::map<int, QString> pc;
+        for (int i = 0; i < devices.size(); ++i)
+            pc[i + 1] = devices[i];
+        makePc(pc);
+        state->ComSettingWord = state->DefaultComSettingWord();
+        openWindow();
+        auto* lb = window->findChild<QLabel*>("SimLineLb");
+        QVERIFY(lb);
+        QCOMPARE(lb->isVisible(), !hint.isEmpty());
+        if (!hint.isEmpty())
+            QCOMPARE(lb->text(), hint);
+        QVERIFY(com(1)->isChecked()); // the first present port, as before
+    }
+
+    void tabFollowsTheScreenAndEntersEachGroupOnItsChoice() {
+        makePc({{1, "/dev/ttyS0"}, {2, "sim"}});
+        // COM2, 19200, 8 bits, odd parity, 2 stop bits, ASCII
+        state->ComSettingWord = 2 * 256 + 3 * 16 + 2 * 4 + 2 + 1;
+        openWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->findChild<QPushButton*>("CancelBt")->setFocus();
+        QStringList seen;
+        for (int i = 0; i < 9; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        // Auto Detect is disabled in this build and takes no focus.
+        QCOMPARE(seen, (QStringList{"COM2", "Baudrate_3", "DataLen_1", "Parity_2", "StopBit_1",
+                                    "Format_0", "OKBt", "CancelBt", "COM2"}));
+
+        // A Space on arrival keeps every setting; the arrows still choose.
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(state->ComPortNumber, 2);
+        QCOMPARE(group("Baudrate")->itemIndex(), 3);
+        QCOMPARE(group("DataLen")->itemIndex(), 1);
+        QCOMPARE(group("Parity")->itemIndex(), 2);
+        QCOMPARE(group("StopBit")->itemIndex(), 1);
+        QCOMPARE(group("Format")->itemIndex(), 0);
+        group("Parity")->button(2)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QCOMPARE(group("Parity")->itemIndex(), 1);
+        window->findChild<QPushButton*>("CancelBt")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("Parity_1"));
     }
 
     void rtuForcesEightBits() {

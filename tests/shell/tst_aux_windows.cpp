@@ -8,6 +8,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace zu;
@@ -123,7 +125,47 @@ class TestAuxWindows : public QObject {
         auto* l = about.findChild<QLabel*>("MapProblems");
         QVERIFY(l);
         QCOMPARE(l->textFormat(), Qt::PlainText); // not markup
-        QVERIFY2(l->text().endsWith("COM3=<b>\\x1B[2J</b>"), qPrintable(l->text()));
+        // (zero-width spaces after slashes let a long path wrap)
+        QVERIFY2(l->text().remove(QChar(0x200B)).endsWith("COM3=<b>\\x1B[2J</b>"),
+                 qPrintable(l->text()));
+    }
+
+    void aboutBoxShowsLongProblemsWhole_data() {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one long line") << 1;
+        QTest::newRow("many long lines scroll") << 12;
+    }
+    void aboutBoxShowsLongProblemsWhole() {
+        QFETCH(int, count);
+        QStringList problems;
+        for (int i = 0; i < count; ++i)
+            problems << QStringLiteral(
+                            "/home/technician/.config/zucomm/ports.conf:%1: device must be "
+                            "an absolute path such as /dev/ttyUSB0, or sim (line "
+                            "ignored): COM3=ttyUSB0")
+                            .arg(i + 1);
+        TABOUT about(problems);
+        about.show();
+        QCoreApplication::processEvents(); // the scroll area fits its text to the scaled font
+        auto* list = about.findChild<QLabel*>("MapProblems");
+        auto* area = about.findChild<QScrollArea*>("MapProblemsArea");
+        QVERIFY(list && area);
+        QVERIFY(list->wordWrap());
+        for (int i = 0; i < count; ++i)
+            QVERIFY(list->text().remove(QChar(0x200B)).contains(problems[i]));
+        // Wrapped to the width it is given, nothing cut at the right...
+        QVERIFY2(list->width() <= area->viewport()->width(),
+                 qPrintable(QString("%1 %2 %3")
+                                .arg(list->width())
+                                .arg(area->viewport()->width())
+                                .arg(list->minimumSizeHint().width())));
+        QVERIFY(list->heightForWidth(list->width()) <= list->height());
+        // ...and what does not fit below is reached by scrolling.
+        const int hidden = list->height() - area->viewport()->height();
+        QVERIFY(area->verticalScrollBar()->maximum() >= hidden);
+        // The box stays a box.
+        QVERIFY(about.height() < 400);
+        QCOMPARE(about.width(), 342);
     }
 
     void aboutBoxWithoutProblemsHasItsSize() {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -75,7 +76,6 @@ class TestMainShell : public QObject {
         QTest::addColumn<QString>("handler");
         QTest::addColumn<int>("owner");
         QTest::addColumn<QString>("expected");
-        const QString refused = QStringLiteral("message:") + text::ComPortInUse;
         const struct {
             const char* handler;
             const char* action;
@@ -93,7 +93,9 @@ class TestMainShell : public QObject {
             for (int i = 0; i < 4; ++i)
                 QTest::addRow("%s owner %d", row.handler, owners[i])
                     << row.handler << owners[i]
-                    << (row.allowed[std::size_t(i)] ? QString::fromLatin1(row.action) : refused);
+                    << (row.allowed[std::size_t(i)]
+                            ? QString::fromLatin1(row.action)
+                            : QStringLiteral("message:") + PortInUseMessage(owners[i]));
     }
     void ownership() {
         QFETCH(QString, handler);
@@ -112,6 +114,36 @@ class TestMainShell : public QObject {
         (shell.get()->*handlers.at(handler))();
         QCOMPARE(view.calls, QStringList{expected});
         QCOMPARE(state->PortOwner, owner); // no handler changes the owner
+    }
+
+    void portInUseSaysWhoHoldsTheLineAndHowToFreeIt_data() {
+        QTest::addColumn<int>("owner");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("protocol window") << int(PortProtocol) << QString(text::PortHeldByProtocol);
+        QTest::newRow("monitor") << int(PortMonitor) << QString(text::PortHeldByMonitor);
+        QTest::newRow("recorder") << int(PortRecorder) << QString(text::PortHeldByRecorder);
+    }
+    void portInUseSaysWhoHoldsTheLineAndHowToFreeIt() {
+        QFETCH(int, owner);
+        QFETCH(QString, second);
+        writeSetting("946");
+        state->PortOwner = owner;
+        shell->PROTOCOL1Click();
+        QCOMPARE(view.calls.size(), 1);
+        const QStringList lines = view.calls[0].mid(int(qstrlen("message:"))).split('\n');
+        QCOMPARE(lines, (QStringList{text::ComPortInUse, second}));
+    }
+
+    void startUpSetsNoDisplayNameForTheCaptions() {
+        // A display name set at start-up is appended to every window's
+        // caption by the window system; unset, it follows the application
+        // name.
+        NameApplication();
+        QCOMPARE(QCoreApplication::applicationName(), QString("zucomm"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QString("1.0.1.0"));
+        QCoreApplication::setApplicationName("probe");
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("probe"));
+        NameApplication();
     }
 
     void refusalChangesNothing() {

@@ -80,6 +80,8 @@ void MonitorEngine::FormShow() {
     timeoutCount_ = readErrorCount_ = writeErrorCount_ = 0;
     faultRuns_ = {};
     lineLostShown_ = false;
+    answered_.fill(false);
+    readBackStage_ = 0;
 
     // Nothing of a previous showing continues: the queue and every transfer.
     model_.req = EngineRequests{};
@@ -175,7 +177,10 @@ void MonitorEngine::connectSlot(int slot) {
     s.identifyRequest = true;
     s.DecimalChoice = -1; // whatever device answers now starts at one decimal
     faultRuns_[slot] = {};
+    answered_[std::size_t(slot)] = false;
     view_.showSlotConnected(slot, true);
+    // Connected is not answering: the lamp lights at the first good reply.
+    view_.colourStatusLamp(slot, Colour::Grey);
     EngineRequests& q = model_.req;
     if (connectedCount_ == 1) {
         model_.SelectedSlot = std::uint8_t(slot);
@@ -184,7 +189,7 @@ void MonitorEngine::connectSlot(int slot) {
         q.Unlocked = q.UnlockPending = q.WritePending = q.HiddenMode = false;
     }
     if (const DeviceSlot* sel = model_.selected(); sel && sel->connected)
-        view_.highlightSelection(model_.SelectedSlot, true);
+        highlight(model_.SelectedSlot, true);
     if (trend_)
         trend_->ClearSlotSampling(slot);
     for (int i = 0; i < SlotCount; ++i)
@@ -243,7 +248,7 @@ void MonitorEngine::disconnectSlot(int slot) {
     if (wasSelected)
         selectAfterLoss(slot);
     if (const DeviceSlot* sel = model_.selected(); sel && sel->connected)
-        view_.highlightSelection(model_.SelectedSlot, true);
+        highlight(model_.SelectedSlot, true);
     if (connectedCount_ == 0)
         allDisconnected();
 }
@@ -266,6 +271,9 @@ void MonitorEngine::selectAfterLoss(int slot) {
 // What belongs to the selected device only ends when the selection moves.
 void MonitorEngine::clearSelectionQueue() {
     EngineRequests& q = model_.req;
+    if (editingWriteQueued())
+        view_.showWriteOutcome(WriteOutcome::Cancelled, {});
+    readBackStage_ = 0;
     q.Unlocked = q.UnlockPending = q.WritePending = q.HiddenMode = false;
     if (q.AdjustControlsShown) {
         if (panel_)
@@ -310,7 +318,7 @@ void MonitorEngine::Adr0LbClick(int slot) {
     q.ReidentifySelected = true;
     model_.deviceSlots[slot].StatusByte = 255;
     const int old = model_.SelectedSlot;
-    view_.highlightSelection(slot, true);
+    highlight(slot, true);
     if (old < SlotCount)
         view_.highlightSelection(old, false);
     model_.SelectedSlot = std::uint8_t(slot);
@@ -318,6 +326,17 @@ void MonitorEngine::Adr0LbClick(int slot) {
     q.ParameterRefresh = true;
     q.DownloadActive = q.BroadcastMode = q.BulkReadStart = q.BulkReadActive = false;
     clearSelectionQueue();
+}
+
+void MonitorEngine::highlight(int slot, bool on) {
+    view_.highlightSelection(slot, on);
+    if (on && !answered_[std::size_t(slot)])
+        view_.colourStatusLamp(slot, Colour::Grey);
+}
+
+bool MonitorEngine::editingWriteQueued() const {
+    const EngineRequests& q = model_.req;
+    return q.WritePending && !q.DownloadActive && !q.RampSoakWriteActive && !q.LockCommandPending;
 }
 
 void MonitorEngine::applyFamilyLayout() {
@@ -388,6 +407,7 @@ void MonitorEngine::onLineLost(const QString& why) {
     view_.resetFrontPanel();
     if (wasPolling && !lineLostShown_) {
         lineLostShown_ = true;
+        lineLostNoticeUp_ = true;
         view_.showLineLost(why.toStdString());
     }
 }

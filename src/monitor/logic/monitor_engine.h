@@ -128,6 +128,10 @@ class MonitorEngine {
     void advanceScheduler();
     void decisionPoint();
     void showError(const std::string& text);
+    // A write of the user's is queued (not a transfer step or a security command).
+    bool editingWriteQueued() const;
+    // The selection highlight; a slot that has not answered yet keeps its lamp off.
+    void highlight(int slot, bool on);
 
     AppState& app_;
     MonitorView& view_;
@@ -163,6 +167,13 @@ class MonitorEngine {
     bool draining_ = false; // spacingTimer_ is that wait
     std::int64_t drainStartMs_ = 0;
     bool lineLostShown_ = false;
+    bool lineLostNoticeUp_ = false;
+    // A good reply came from the slot since it connected.
+    std::array<bool, SlotCount> answered_{};
+    // A written parameter waits for its read-back: 1 until kind 10 goes out
+    // after the write, 2 until kind 14 has come in.
+    int readBackStage_ = 0;
+    std::string shownError_;
 };
 
 } // namespace zu

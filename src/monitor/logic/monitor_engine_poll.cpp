@@ -320,12 +320,21 @@ void MonitorEngine::handleRead(const CheckedReply& r) {
     } else if (panel_ && slot == model_.SelectedSlot) {
         panel_->ShowParameterReply(kind, registerValues_.data(), r.wordCount);
     }
+    if (slot == model_.SelectedSlot) {
+        if (kind == 10 && readBackStage_ == 1) {
+            readBackStage_ = 2;
+        } else if (kind == 14 && readBackStage_ == 2) {
+            readBackStage_ = 0;
+            view_.showWriteOutcome(WriteOutcome::ReadBack, {});
+        }
+    }
     advanceScheduler();
     failureHandling(0, 0, nullptr);
 }
 
 void MonitorEngine::handleWriteReply(const CheckedReply& r) {
     EngineRequests& q = model_.req;
+    const bool editing = editingWriteQueued();
     const DeviceSlot* sel = model_.selected();
     if (sel && sel->Family == 'C' && q.LockCommandPending) {
         // The answer to a security write, whatever it holds.
@@ -352,6 +361,10 @@ void MonitorEngine::handleWriteReply(const CheckedReply& r) {
                 rampSoak_->CountRampSoakWriteStep();
         } else {
             q.ParameterRefresh = true;
+            if (editing) {
+                readBackStage_ = 1;
+                view_.showWriteOutcome(WriteOutcome::Written, {});
+            }
         }
         q.WritePending = false;
     }
@@ -368,10 +381,18 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
         timeoutCount_ = readErrorCount_ = writeErrorCount_ = 0;
         if (valid)
             faultRuns_[charged] = {};
-        if (connected)
+        if (connected) {
+            answered_[std::size_t(charged)] = true;
             view_.colourStatusLamp(charged, Colour::Green);
+        }
+        if (lineLostNoticeUp_) {
+            lineLostNoticeUp_ = false;
+            view_.showLineBack();
+        }
         return;
     }
+    const bool editing = editingWriteQueued();
+    const bool writeInFlight = inFlight_.request.function == 0x06 && !inFlight_.bulk;
     if (valid)
         ++model_.deviceSlots[charged].errorCount;
     for (int i = 0; i < SlotCount; ++i)
@@ -428,6 +449,13 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
     default:
         break;
     }
+    // A refusal of the user's write is told with the device's reason.
+    if (editing && errorState_ == ErrFunction) {
+        if (!q.WritePending)
+            view_.showWriteOutcome(WriteOutcome::GivenUp, shownError_);
+        else if (writeInFlight && inFlight_.request.reg == q.PendingRegister)
+            view_.showWriteOutcome(WriteOutcome::Refused, shownError_);
+    }
     if (fault)
         countFault(blamed >= 0 ? blamed : charged, *fault);
     else if (valid)
@@ -477,6 +505,7 @@ void MonitorEngine::countFault(int slot, FaultCause cause) {
 }
 
 void MonitorEngine::showError(const std::string& text) {
+    shownError_ = text;
     view_.setErrMessageText(text);
 }
 

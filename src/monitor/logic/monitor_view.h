@@ -105,6 +105,16 @@ struct FrontPanelLayout {
     bool operator==(const FrontPanelLayout&) const = default;
 };
 
+// What became of a single write of a parameter that the user changed (not of
+// a transfer's writes or of a security command).
+enum class WriteOutcome {
+    Written,   // the device echoed it; the parameters are read back next
+    ReadBack,  // and the parameters have been read back since
+    Refused,   // answered with an exception (the reason); it goes out again
+    GivenUp,   // refused too often and dropped (the reason)
+    Cancelled, // never sent: the selection moved or the device was lost
+};
+
 class MonitorView {
   public:
     virtual ~MonitorView() = default;
@@ -174,11 +184,15 @@ class MonitorView {
     // A single write was dropped because its echo differed (refused or changed
     // by the device); the parameters are being read back.
     virtual void showWriteNotEchoed() {}
+    virtual void showWriteOutcome(WriteOutcome, const std::string& /*reason*/) {}
     // The engine dropped a connected slot (its column is reset next) after
     // too many failed requests in a row; `why` says so in plain words. The
     // error text of the last failure stays as it was.
     virtual void showSlotDropped(int /*slot*/, std::uint16_t /*address*/,
                                  const std::string& /*why*/) {}
+    // The first good reply after a lost line: what was said of the loss no
+    // longer holds.
+    virtual void showLineBack() {}
 };
 
 } // namespace zu

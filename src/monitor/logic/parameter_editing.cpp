@@ -90,7 +90,78 @@ std::span<const std::string_view> ParameterEditing::EditBoxes() {
 void ParameterEditing::refuse(const QString& text) {
     // The read-back puts what the device holds back into the panel.
     model_.req.ParameterRefresh = true;
+    tell(text, FieldMark::Refused);
+}
+
+void ParameterEditing::tell(const QString& text, FieldMark mark) {
     host_.notice(text);
+    if (!current_.empty())
+        host_.markField(current_, mark, text);
+}
+
+QString ParameterEditing::pendingSubject() const {
+    return pendingShown_.isEmpty() ? pendingWhat_
+                                   : pendingWhat_ + QStringLiteral(" = ") + pendingShown_;
+}
+
+void ParameterEditing::endPending() {
+    pendingWhat_.clear();
+    pendingShown_.clear();
+    pendingControl_.clear();
+}
+
+void ParameterEditing::WriteOutcome(zu::WriteOutcome outcome, const QString& reason) {
+    if (pendingWhat_.isEmpty()) {
+        // Not a change of ours (or one already told): say what happened all the same.
+        const char* plain = nullptr;
+        switch (outcome) {
+        case zu::WriteOutcome::Written:
+        case zu::WriteOutcome::ReadBack:
+            plain = text::NoticeWrittenPlain;
+            break;
+        case zu::WriteOutcome::Refused:
+        case zu::WriteOutcome::GivenUp:
+            host_.notice(qs(text::NoticeRefusedPlain).arg(reason.trimmed()));
+            return;
+        case zu::WriteOutcome::Cancelled:
+            plain = text::NoticeCancelledPlain;
+            break;
+        }
+        host_.notice(qs(plain));
+        return;
+    }
+    const QString subject = pendingSubject();
+    current_ = pendingControl_;
+    switch (outcome) {
+    case zu::WriteOutcome::Written:
+        tell(qs(text::NoticeWritten).arg(subject), FieldMark::Pending);
+        return;
+    case zu::WriteOutcome::ReadBack:
+        tell(qs(text::NoticeReadBack).arg(subject), FieldMark::Done);
+        break;
+    case zu::WriteOutcome::Refused:
+        tell(qs(text::NoticeRefused).arg(subject, reason.trimmed()), FieldMark::Refused);
+        return;
+    case zu::WriteOutcome::GivenUp:
+        tell(qs(text::NoticeGivenUp).arg(subject, reason.trimmed()), FieldMark::Refused);
+        break;
+    case zu::WriteOutcome::Cancelled:
+        tell(qs(text::NoticeCancelled).arg(subject), FieldMark::Refused);
+        break;
+    }
+    endPending();
+    current_.clear();
+}
+
+void ParameterEditing::WriteNotEchoed() {
+    if (pendingWhat_.isEmpty()) {
+        host_.notice(qs(text::NoticeEchoMismatch));
+        return;
+    }
+    current_ = pendingControl_;
+    tell(qs(text::NoticeNotEchoed).arg(pendingSubject()), FieldMark::Refused);
+    endPending();
+    current_.clear();
 }
 
 // Changes that must wait: no identified device, a transfer that uses the write
@@ -98,17 +169,17 @@ void ParameterEditing::refuse(const QString& text) {
 bool ParameterEditing::writeBlocked(const QString& what) {
     const DeviceSlot* slot = model_.selected();
     if (!slot || regmap::FamilyBit(slot->Family) == 0) {
-        host_.notice(qs(text::NoticeNoDevice));
+        tell(qs(text::NoticeNoDevice), FieldMark::Refused);
         return true;
     }
     const EngineRequests& r = model_.req;
     if (r.BulkReadStart || r.BulkReadActive || r.RampSoakReadStart || r.RampSoakReadActive ||
         r.RampSoakWriteActive || r.DownloadActive) {
-        host_.notice(qs(text::NoticeTransferRunning).arg(what));
+        tell(qs(text::NoticeTransferRunning).arg(what), FieldMark::Refused);
         return true;
     }
     if (r.LockCommandPending) {
-        host_.notice(qs(text::NoticeSecurityBusy).arg(what));
+        tell(qs(text::NoticeSecurityBusy).arg(what), FieldMark::Refused);
         return true;
     }
     return false;
@@ -117,18 +188,25 @@ bool ParameterEditing::writeBlocked(const QString& what) {
 void ParameterEditing::queueWrite(const QString& what, std::uint16_t reg, int value,
                                   const QString& shown) {
     EngineRequests& r = model_.req;
-    if (r.WritePending && r.PendingRegister == pendingRegister_ && !pendingWhat_.isEmpty())
-        host_.notice(qs(text::NoticeReplaces).arg(what, shown, pendingWhat_));
-    else
-        host_.notice(qs(text::NoticeWriting).arg(what, shown));
+    if (r.WritePending && r.PendingRegister == pendingRegister_ && !pendingWhat_.isEmpty()) {
+        if (pendingControl_ != current_ && !pendingControl_.empty())
+            host_.markField(pendingControl_, FieldMark::Refused,
+                            qs(text::NoticeReplaces).arg(what, shown, pendingWhat_));
+        tell(qs(text::NoticeReplaces).arg(what, shown, pendingWhat_), FieldMark::Pending);
+    } else {
+        tell(qs(text::NoticeWriting).arg(what, shown), FieldMark::Pending);
+    }
     r.PendingRegister = reg;
     r.PendingValue = static_cast<std::uint16_t>(value);
     r.WritePending = true;
     pendingWhat_ = what;
     pendingRegister_ = reg;
+    pendingControl_ = current_;
+    pendingShown_ = shown;
 }
 
 void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
+    current_ = std::string(list);
     const QString what = PanelCaption(list);
     if (writeBlocked(what))
         return;
@@ -144,14 +222,15 @@ void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
         slot.DecimalPlaces = std::uint16_t(item);
         model_.req.ParameterRefresh = true;
         const std::string_view shown = regmap::Pointer.items[std::size_t(item)];
-        host_.notice(qs(text::NoticeDisplayDecimals)
-                         .arg(QString::fromLatin1(shown.data(), qsizetype(shown.size()))));
+        tell(qs(text::NoticeDisplayDecimals)
+                 .arg(QString::fromLatin1(shown.data(), qsizetype(shown.size()))),
+             FieldMark::Done);
         return;
     }
 
     const regmap::Register* row = regmap::WritableFor(slot.Family, list);
     if (!row) {
-        host_.notice(qs(text::NoticeNoSuchParameter).arg(what));
+        tell(qs(text::NoticeNoSuchParameter).arg(what), FieldMark::Refused);
         return;
     }
     const int items = row->table ? row->table->size() : 0;
@@ -181,6 +260,7 @@ void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
 bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QString& text) {
     if (key != KeyEnter)
         return false;
+    current_ = std::string(box);
     const QString what = PanelCaption(box);
     if (writeBlocked(what))
         return true;
@@ -232,6 +312,7 @@ void ParameterEditing::ClearBt1Click(std::string_view button) {
         question = text::ClearFactoryConfirm;
     else
         return;
+    current_ = std::string(button);
     const QString what = PanelCaption(button);
     if (writeBlocked(what))
         return;
@@ -242,7 +323,7 @@ void ParameterEditing::ClearBt1Click(std::string_view button) {
     if (!row)
         return;
     if (slot.Family != 'C' && slot.ComWriteEnabled != 1) {
-        host_.notice(qs(text::NoticeWriteDisabled).arg(what));
+        tell(qs(text::NoticeWriteDisabled).arg(what), FieldMark::Refused);
         return;
     }
     EngineRequests& r = model_.req;
@@ -252,7 +333,9 @@ void ParameterEditing::ClearBt1Click(std::string_view button) {
     r.WritePending = true;
     pendingWhat_ = what;
     pendingRegister_ = row->address;
-    host_.notice(qs(text::NoticeCommand).arg(what));
+    pendingControl_ = current_;
+    pendingShown_.clear();
+    tell(qs(text::NoticeCommand).arg(what), FieldMark::Pending);
 }
 
 } // namespace zu

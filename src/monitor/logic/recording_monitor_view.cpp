@@ -221,6 +221,33 @@ void RecordingMonitorView::showSlotDropped(int slot, std::uint16_t address,
     dropped.push_back(entry);
 }
 
+void RecordingMonitorView::showWriteOutcome(WriteOutcome outcome, const std::string& reason) {
+    std::string line;
+    switch (outcome) {
+    case WriteOutcome::Written:
+        line = "written";
+        break;
+    case WriteOutcome::ReadBack:
+        line = "readback";
+        break;
+    case WriteOutcome::Refused:
+        line = "refused " + reason;
+        break;
+    case WriteOutcome::GivenUp:
+        line = "givenup " + reason;
+        break;
+    case WriteOutcome::Cancelled:
+        line = "cancelled";
+        break;
+    }
+    note("write " + line);
+    writeOutcomes.push_back(line);
+}
+
+void RecordingMonitorView::showLineBack() {
+    note("lineback");
+}
+
 void RecordingMonitorView::showLineLost(const std::string& message) {
     note("linelost " + message);
     lineLost.push_back(message);

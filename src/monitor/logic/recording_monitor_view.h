@@ -46,7 +46,8 @@ class RecordingMonitorView : public MonitorView {
     bool timer1 = false;
     int closeCount = 0;
     std::vector<std::string> portErrors, lineLost;
-    std::vector<std::string> dropped; // "slot address: why"
+    // "slot address: why" per dropped slot; "written", "refused <reason>"... per write outcome
+    std::vector<std::string> dropped, writeOutcomes;
     // Every operation in order, one short line each ("pv 0 123.4 10").
     std::vector<std::string> log;
     bool keepLog = true;
@@ -88,6 +89,8 @@ class RecordingMonitorView : public MonitorView {
     void showLineLost(const std::string& message) override;
     void showWriteNotEchoed() override;
     void showSlotDropped(int slot, std::uint16_t address, const std::string& why) override;
+    void showWriteOutcome(WriteOutcome outcome, const std::string& reason) override;
+    void showLineBack() override;
 
   private:
     void note(std::string line);

@@ -414,11 +414,11 @@ void StatusDisplay::ApplyFrontPanelLayout(std::uint8_t family) {
     case 'A':
         l = {true, false, 0, 0, 0};
         break;
+    // The offsets are picture pixels at the design width: they scale with
+    // the panel for family C as they do for family B.
     case 'B':
-        l = {false, true, scaled(10), scaled(20), scaled(5)};
-        break;
     case 'C':
-        l = {false, true, 10, 20, 5};
+        l = {false, true, scaled(10), scaled(20), scaled(5)};
         break;
     default:
         return;

@@ -6,6 +6,8 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QResizeEvent>
+#include <algorithm>
 
 // The pictures live in the monitor library, so every program and test that
 // shows the monitor has them.
@@ -34,10 +36,9 @@ QLabel* picture(const char* name, const char* resource, QWidget* parent) {
     return l;
 }
 
-QLabel* display(const char* name, const QColor& text, const QRect& r, QWidget* parent) {
+QLabel* display(const char* name, const QColor& text, QWidget* parent) {
     auto* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(r);
     SetLabelBackground(l, Qt::black);
     SetLabelTextColour(l, text);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -49,47 +50,91 @@ QLabel* display(const char* name, const QColor& text, const QRect& r, QWidget* p
 
 } // namespace
 
-FrontPanel::FrontPanel(int m, int d, QWidget* parent) : QWidget(parent), m_(m), d_(d) {
+FrontPanel::FrontPanel(int m, int d, QWidget* parent)
+    : QWidget(parent), m_(std::max(1, m)), d_(std::max(1, d)), scale_(double(m_) / d_) {
     InitMonitorPictures();
     setObjectName(QStringLiteral("ZUA1"));
-    setFixedSize(scaled(0, 0, DesignWidth, DesignHeight).size());
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     imeA_ = picture("ImeA1", ":/monitor/front_panel_a.jpg", this);
     imeB_ = picture("ImeB1", ":/monitor/front_panel_bc.jpg", this);
-    imeA_->setGeometry(rect());
-    imeB_->setGeometry(rect());
     const QColor grey = qColorOf(Colour::Grey);
-    at_ = led("ATLED", grey, AtX, LedRowY, LedSize);
-    o1_ = led("O1LED", grey, O1X, LedRowY, LedSize);
-    o2_ = led("O2LED", grey, O2X, LedRowY, LedSize);
-    alm1_ = led("ALM1LED", grey, Alm1X, LedRowY, LedSize);
-    alm2_ = led("ALM2LED", grey, Alm2X, LedRowY, LedSize);
-    alm3_ = led("ALM3LED", grey, Alm3X, LedRowY, LedSize);
-    degC_ = led("DegC", grey, UnitX, DegCY, UnitSize);
-    degF_ = led("DegF", grey, UnitX, DegFY, UnitSize);
-    pvDisp_ = display("PVDisp", QColor(255, 0, 0), scaled(30, 14, 130, 50), this);
-    svDisp_ = display("SVDisp", QColor(0, 255, 0), scaled(30, 68, 130, 42), this);
-    for (QLabel* l : {pvDisp_, svDisp_}) {
-        QFont f = l->font();
-        f.setPointSize(std::max(1, ScaleValue(32, m, d)));
-        l->setFont(f);
-    }
+    at_ = led("ATLED", grey);
+    o1_ = led("O1LED", grey);
+    o2_ = led("O2LED", grey);
+    alm1_ = led("ALM1LED", grey);
+    alm2_ = led("ALM2LED", grey);
+    alm3_ = led("ALM3LED", grey);
+    degC_ = led("DegC", grey);
+    degF_ = led("DegF", grey);
+    pvDisp_ = display("PVDisp", QColor(255, 0, 0), this);
+    svDisp_ = display("SVDisp", QColor(0, 255, 0), this);
+    pvPoints_ = svPoints_ = std::max(1, ScaleValue(32, m, d));
+    resize(scaled(0, 0, DesignWidth, DesignHeight).size());
+    relayout();
     // family A until a device says otherwise
     imeB_->lower();
     o2_->hide();
     alm3_->hide();
 }
 
+QSize FrontPanel::sizeHint() const {
+    if (!sized_)
+        return ScaleRect(QRect(0, 0, DesignWidth, DesignHeight), m_, d_).size();
+    return {height() * DesignWidth / DesignHeight, height()};
+}
+
+void FrontPanel::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    const bool heightChanged = !sized_ || e->oldSize().height() != height();
+    sized_ = true;
+    const double s =
+        std::max(0.1, std::min(double(width()) / DesignWidth, double(height()) / DesignHeight));
+    if (s != scale_) {
+        scale_ = s;
+        relayout();
+    }
+    // The width that fits the new height is asked of the layout.
+    if (heightChanged)
+        updateGeometry();
+}
+
 QRect FrontPanel::scaled(int x, int y, int w, int h) const {
     return ScaleRect(QRect(x, y, w, h), m_, d_);
 }
 
-Lamp* FrontPanel::led(const char* name, QColor off, int x, int y, int size) {
+Lamp* FrontPanel::led(const char* name, QColor off) {
     auto* l = new Lamp(this);
     l->setObjectName(QLatin1String(name));
     l->setBrushColor(off);
     l->setPenColor(QColor(40, 40, 40));
-    l->setGeometry(scaled(x, y, size, size));
     return l;
+}
+
+void FrontPanel::relayout() {
+    const auto at = [this](double x, double y, double w, double h) {
+        return QRect(qRound(x * scale_), qRound(y * scale_), std::max(1, qRound(w * scale_)),
+                     std::max(1, qRound(h * scale_)));
+    };
+    imeA_->setGeometry(at(0, 0, DesignWidth, DesignHeight));
+    imeB_->setGeometry(imeA_->geometry());
+    at_->setGeometry(at(AtX - atShift_, LedRowY, LedSize, LedSize));
+    o1_->setGeometry(at(O1X - o1Shift_, LedRowY, LedSize, LedSize));
+    o2_->setGeometry(at(O2X, LedRowY, LedSize, LedSize));
+    alm1_->setGeometry(at(Alm1X, LedRowY, LedSize, LedSize));
+    alm2_->setGeometry(at(Alm2X - alm2Shift_, LedRowY, LedSize, LedSize));
+    alm3_->setGeometry(at(Alm3X, LedRowY, LedSize, LedSize));
+    degC_->setGeometry(at(UnitX, DegCY, UnitSize, UnitSize));
+    degF_->setGeometry(at(UnitX, DegFY, UnitSize, UnitSize));
+    pvDisp_->setGeometry(at(30, 14, 130, 50));
+    svDisp_->setGeometry(at(30, 68, 130, 42));
+    applyFont(pvDisp_, pvPoints_);
+    applyFont(svDisp_, svPoints_);
+}
+
+void FrontPanel::applyFont(QLabel* display, double referencePoints) {
+    QFont f = display->font();
+    f.setPointSizeF(std::max(1.0, referencePoints * scale_ / referenceScale()));
+    display->setFont(f);
 }
 
 void FrontPanel::reset() {
@@ -101,9 +146,8 @@ void FrontPanel::reset() {
 // The design positions, not the present ones: a family-B layout left from the
 // last showing must not shift the LEDs twice.
 void FrontPanel::recordLedPositions() {
-    atLeft_ = scaled(AtX, 0, 0, 0).x();
-    o1Left_ = scaled(O1X, 0, 0, 0).x();
-    alm2Left_ = scaled(Alm2X, 0, 0, 0).x();
+    atShift_ = o1Shift_ = alm2Shift_ = 0;
+    relayout();
 }
 
 void FrontPanel::applyLayout(const FrontPanelLayout& layout) {
@@ -111,9 +155,11 @@ void FrontPanel::applyLayout(const FrontPanelLayout& layout) {
     (layout.pictureA ? imeB_ : imeA_)->lower();
     o2_->setVisible(layout.alarm3AndOut2Leds);
     alm3_->setVisible(layout.alarm3AndOut2Leds);
-    at_->move(atLeft_ - layout.atLedShift, at_->y());
-    o1_->move(o1Left_ - layout.o1LedShift, o1_->y());
-    alm2_->move(alm2Left_ - layout.alm2LedShift, alm2_->y());
+    const double perDesignPixel = referenceScale();
+    atShift_ = layout.atLedShift / perDesignPixel;
+    o1Shift_ = layout.o1LedShift / perDesignPixel;
+    alm2Shift_ = layout.alm2LedShift / perDesignPixel;
+    relayout();
 }
 
 void FrontPanel::setLeds(const PanelLeds& leds) {
@@ -132,10 +178,10 @@ void FrontPanel::setLeds(const PanelLeds& leds) {
 }
 
 void FrontPanel::setPv(const QString& text, int fontSize, bool centred) {
-    QFont f = pvDisp_->font();
-    if (fontSize > 0)
-        f.setPointSize(fontSize);
-    pvDisp_->setFont(f);
+    if (fontSize > 0) {
+        pvPoints_ = fontSize;
+        applyFont(pvDisp_, pvPoints_);
+    }
     pvDisp_->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignRight) | Qt::AlignVCenter);
     pvDisp_->setText(text);
 }
@@ -147,9 +193,8 @@ void FrontPanel::setSvText(const QString& text) {
 void FrontPanel::setSvFontSize(int fontSize) {
     if (fontSize <= 0)
         return;
-    QFont f = svDisp_->font();
-    f.setPointSize(fontSize);
-    svDisp_->setFont(f);
+    svPoints_ = fontSize;
+    applyFont(svDisp_, svPoints_);
 }
 
 } // namespace zu

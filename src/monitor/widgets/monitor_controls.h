@@ -17,7 +17,8 @@ inline QColor qColorOf(Colour c) {
 inline const QColor Navy(0, 0, 128);
 inline const QColor TealColour(0, 128, 128);
 
-// A static text that reports a click (press and release inside it).
+// A static text that reports a click (press and release inside it), and
+// Space or Enter while it has the focus.
 class ClickLabel : public QLabel {
     Q_OBJECT
   public:
@@ -28,6 +29,8 @@ class ClickLabel : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
   private:
     bool pressed_ = false;

@@ -4,6 +4,7 @@
 #include "ui/gauge.h"
 #include "ui/lamp.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -76,6 +77,8 @@ SlotColumn::SlotColumn(int slot, double scale, QWidget* parent)
     adrLb_->setObjectName(QStringLiteral("Adr%1Lb").arg(slot));
     adrLb_->setAlignment(Qt::AlignCenter);
     adrLb_->setCursor(Qt::PointingHandCursor);
+    // Tab reaches it; Space or Enter selects the slot as a click does.
+    adrLb_->setFocusPolicy(Qt::StrongFocus);
     SetLabelBackground(adrLb_, qColorOf(Colour::Grey));
     top->addWidget(adrLb_, 1);
     address_ = new QSpinBox(this);
@@ -174,6 +177,17 @@ SlotColumn::SlotColumn(int slot, double scale, QWidget* parent)
     column->addStretch(1);
 }
 
+void SlotColumn::setReadingFontSize(int points) {
+    if (points <= 0)
+        return;
+    readingPoints_ = points;
+    QFont f = pv_->font();
+    f.setPointSize(points);
+    pv_->setFont(f);
+    // tall enough for a reading, so a smaller error text does not shrink it
+    pv_->setMinimumHeight(QFontMetrics(f).height() + 4);
+}
+
 void SlotColumn::showConnected(bool connected) {
     runBt_->setText(QString::fromLatin1(connected ? text::Cancel : text::Connect));
     SetLabelBackground(adrLb_, qColorOf(connected ? Colour::SkyBlue : Colour::Grey));
@@ -182,6 +196,7 @@ void SlotColumn::showConnected(bool connected) {
 
 void SlotColumn::reset() {
     showConnected(false);
+    setReadingFontSize(readingPoints_);
     pv_->setText(QStringLiteral("0"));
     sv_->setText(QStringLiteral("0"));
     for (int i = 0; i < 2; ++i) {

@@ -34,6 +34,10 @@ class SlotColumn : public ShapePanel {
     void reset();
     void highlight(bool on);
     void colourStatusLamp(const QColor& c);
+    // The point size of a reading (not of an error text): PV rests at it
+    // before the first reading and after a reset, so a column does not change
+    // its look when it connects.
+    void setReadingFontSize(int points);
     void setPv(const QString& text, int fontSize);
     void setSv(const QString& text);
     void setOutputs(const OutputsShown& o);
@@ -42,6 +46,7 @@ class SlotColumn : public ShapePanel {
 
   private:
     int slot_;
+    int readingPoints_ = 0;
     Lamp* runLed_;
     ClickLabel* adrLb_;
     QSpinBox* address_;

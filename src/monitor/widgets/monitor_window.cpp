@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -93,23 +94,32 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
     Timer1.setInterval(1000);
 
     buildMenus();
-    auto* central = new QWidget(this);
+    // The window can be made smaller than its contents whatever the screen
+    // it opened on: what does not fit scrolls, the parameter panel with the
+    // rest, so nothing lies beyond the screen's edge.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("MonitorScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    auto* central = new QWidget;
     central->setObjectName(QStringLiteral("MonitorClient"));
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
-    layout->addWidget(buildUpperHalf());
+    // The upper half takes the height a large screen has to spare: the front
+    // panel grows with it.
+    layout->addWidget(buildUpperHalf(), 1);
 
     // lower half: the parameter panel, or the trend chart in the same place
     auto* lower = new QGridLayout;
-    // A screen narrower than the panel scrolls it rather than widening the window.
-    auto* paraScroll = new QScrollArea(central);
-    paraScroll->setObjectName(QStringLiteral("ParaScroll"));
-    paraScroll->setFrameShape(QFrame::NoFrame);
-    paraScroll->setWidgetResizable(true);
-    paraPL_ = new ParameterPanelForm;
-    paraScroll->setWidget(paraPL_);
-    lower->addWidget(paraScroll, 0, 0);
+    paraPL_ = new ParameterPanelForm(central);
+    // Its place is kept while it waits for the first read-back, so the front
+    // panel does not shrink when it appears.
+    QSizePolicy keepPlace = paraPL_->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    paraPL_->setSizePolicy(keepPlace);
+    lower->addWidget(paraPL_, 0, 0, Qt::AlignTop);
     DrawIme = new QWidget(central);
     DrawIme->setObjectName(QStringLiteral("DrawIme"));
     DrawIme->setAutoFillBackground(true);
@@ -117,10 +127,12 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
     black.setColor(QPalette::Window, Qt::black);
     DrawIme->setPalette(black);
     lower->addWidget(DrawIme, 0, 0);
-    lower->setRowStretch(0, 1);
-    layout->addLayout(lower, 1);
+    // the chart gets the panel's place when it stands in for it
+    DrawIme->setMinimumHeight(paraPL_->sizeHint().height());
+    layout->addLayout(lower, 0);
     layout->addWidget(buildDebugStrip());
-    setCentralWidget(central);
+    scroll->setWidget(central);
+    setCentralWidget(scroll);
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
     statusBar()->setSizeGripEnabled(false);
 
@@ -135,6 +147,13 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
     engine_->setPanelHooks(panel_.get());
     buildPasswordBox();
 
+    // Ctrl+1..Ctrl+4 select a slot, as a click on its address label does.
+    for (int i = 0; i < 4; ++i) {
+        auto* select = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
+        select->setObjectName(QStringLiteral("SelectSlot%1").arg(i));
+        connect(select, &QShortcut::activated, this, [this, i] { engine_->Adr0LbClick(i); });
+    }
+
     // as designed; every showing resets the slots and the front panel
     enableMenu(MonitorMenu::FILE1, false);
     enableMenu(MonitorMenu::PARAMETER1, false);
@@ -147,6 +166,9 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
 }
 
 TPMonitor::~TPMonitor() {
+    app_.clock().cancel(noticeClear_);
+    for (const auto& [name, id] : markClears_)
+        app_.clock().cancel(id);
     paraPL_->setEditing(nullptr);
     engine_->setPanelHooks(nullptr);
 }
@@ -202,6 +224,8 @@ QWidget* TPMonitor::buildUpperHalf() {
     row->setSpacing(std::max(4, int(4 * uiScale_)));
     for (int i = 0; i < 4; ++i) {
         auto* c = new SlotColumn(i, uiScale_, upper);
+        // the size the status display gives a reading (base 10)
+        c->setReadingFontSize(scaleWidth_ * 10 / DesignWidth);
         columns_[i] = c;
         row->addWidget(c, 1);
         connect(c->connectButton(), &QPushButton::clicked, this,
@@ -224,7 +248,9 @@ QWidget* TPMonitor::buildUpperHalf() {
     }
 
     ZUA1 = new FrontPanel(scaleWidth_, DesignWidth, upper);
-    row->addWidget(ZUA1, 0, Qt::AlignTop);
+    ZUA1->setMinimumSize(int(FrontPanel::DesignWidth * uiScale_),
+                         int(FrontPanel::DesignHeight * uiScale_));
+    row->addWidget(ZUA1, 0);
 
     // the selected controller's outputs beside its picture
     auto* outputs = new QVBoxLayout;
@@ -635,11 +661,22 @@ void TPMonitor::showPortOpenError(const std::string& message) {
 
 void TPMonitor::showLineLost(const std::string& message) {
     notice(q(message));
+    lineLostText_ = q(message);
     dialogs_.message(this, q(message));
 }
 
+void TPMonitor::showLineBack() {
+    if (!lineLostText_.isEmpty() && statusBar()->currentMessage() == lineLostText_)
+        statusBar()->clearMessage();
+    lineLostText_.clear();
+}
+
 void TPMonitor::showWriteNotEchoed() {
-    notice(QString::fromLatin1(text::NoticeEchoMismatch));
+    editing_->WriteNotEchoed();
+}
+
+void TPMonitor::showWriteOutcome(WriteOutcome outcome, const std::string& reason) {
+    editing_->WriteOutcome(outcome, q(reason));
 }
 
 void TPMonitor::showSlotDropped(int slot, std::uint16_t address, const std::string& why) {
@@ -651,7 +688,37 @@ void TPMonitor::setErrMessage(const QString& text) {
 }
 
 void TPMonitor::notice(const QString& text) {
+    app_.clock().cancel(noticeClear_);
+    noticeClear_ = 0;
     statusBar()->showMessage(text);
+}
+
+void TPMonitor::markField(std::string_view control, FieldMark mark, const QString& text) {
+    const QColor tint = mark == FieldMark::Pending ? QColor(255, 240, 150)
+                        : mark == FieldMark::Done  ? QColor(190, 240, 190)
+                                                   : QColor(255, 190, 190);
+    paraPL_->markControl(control, tint, text);
+    const auto it = markClears_.find(control);
+    if (it != markClears_.end()) {
+        app_.clock().cancel(it->second);
+        markClears_.erase(it);
+    }
+    // A change on its way keeps its mark until the device has answered.
+    if (mark != FieldMark::Pending) {
+        const std::string name(control);
+        markClears_[name] = app_.clock().callAfter(MarkMs, [this, name] {
+            markClears_.erase(name);
+            paraPL_->markControl(name, QColor(), QString());
+        });
+    }
+    // A settled write is news for a while, not for good.
+    if (mark == FieldMark::Done && statusBar()->currentMessage() == text) {
+        noticeClear_ = app_.clock().callAfter(DoneNoticeMs, [this, text] {
+            noticeClear_ = 0;
+            if (statusBar()->currentMessage() == text)
+                statusBar()->clearMessage();
+        });
+    }
 }
 
 bool TPMonitor::confirm(const QString& question) {

@@ -11,7 +11,9 @@
 
 #include <QMainWindow>
 #include <array>
+#include <map>
 #include <memory>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -87,11 +89,18 @@ class TPMonitor : public QMainWindow, public MonitorView, public EditingHost {
     void showLineLost(const std::string& message) override;
     void showWriteNotEchoed() override;
     void showSlotDropped(int slot, std::uint16_t address, const std::string& why) override;
+    void showWriteOutcome(WriteOutcome outcome, const std::string& reason) override;
+    void showLineBack() override;
 
     // --- EditingHost ---
     void setErrMessage(const QString& text) override;
     void notice(const QString& text) override;
     bool confirm(const QString& question) override;
+    void markField(std::string_view control, FieldMark mark, const QString& text) override;
+
+    // How long a mark of a settled change and a notice of a completed write stay.
+    static constexpr int MarkMs = 4000;
+    static constexpr int DoneNoticeMs = 10000;
 
   protected:
     void showEvent(QShowEvent* e) override;
@@ -152,6 +161,11 @@ class TPMonitor : public QMainWindow, public MonitorView, public EditingHost {
     QLabel* ErrMessage = nullptr;
     std::array<QLabel*, 4> execCnt_{};
     std::array<QLabel*, 4> errCnt_{};
+
+    // the line-lost notice, taken off once polling is back
+    QString lineLostText_;
+    TimerId noticeClear_ = 0;
+    std::map<std::string, TimerId, std::less<>> markClears_;
 
     std::unique_ptr<MonitorEngine> engine_;
     std::unique_ptr<ParameterPanel> panel_;

@@ -431,6 +431,25 @@ void ParameterPanelForm::resizeEvent(QResizeEvent* event) {
     placeOverlays();
 }
 
+void ParameterPanelForm::markControl(std::string_view name, const QColor& colour,
+                                     const QString& tip) {
+    QWidget* w = control(name);
+    if (!w || w == this)
+        return;
+    if (!tip.isEmpty())
+        w->setToolTip(tip);
+    QPalette p = w->palette();
+    const QPalette plain = palette();
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button}) {
+        p.setColor(QPalette::Active, role,
+                   colour.isValid() ? colour : plain.color(QPalette::Active, role));
+        p.setColor(QPalette::Inactive, role,
+                   colour.isValid() ? colour : plain.color(QPalette::Inactive, role));
+    }
+    w->setPalette(p);
+    w->setProperty("mark", colour.isValid() ? colour.name() : QString());
+}
+
 void ParameterPanelForm::setListIndex(std::string_view list, int index) {
     auto* combo = qobject_cast<QComboBox*>(control(list));
     if (!combo)

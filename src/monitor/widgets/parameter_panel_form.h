@@ -37,6 +37,10 @@ class ParameterPanelForm : public QWidget, public ParameterPanelView {
 
     // A control by name, nullptr for an unknown one.
     QWidget* control(std::string_view name) const;
+    // Tints a control's box with colour and puts tip in its tool tip, where
+    // the eye is when a change is made; an invalid colour takes the tint off
+    // (the tool tip stays until the next mark).
+    void markControl(std::string_view name, const QColor& colour, const QString& tip);
 
     // ParameterPanelView
     void setListIndex(std::string_view list, int index) override;
