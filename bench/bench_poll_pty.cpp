@@ -68,12 +68,7 @@ int main(int argc, char** argv) {
     PortDirectory ports;
     ports.set(1, pty);
     AppState state(*clock, lines, ports);
-    state.ComPortNumber = 1;
-    state.RtuMode = true;
-    state.ComBaud = 38400;
-    state.ComDataBits = 8;
-    state.ComParityCode = 0;
-    state.ComStopBits = 1;
+    state.Com = ComSetting{1, 38400, 8, 1, 0, true};
     state.ScaleWidth = 808;
     RecordingMonitorView view;
     view.keepLog = false;

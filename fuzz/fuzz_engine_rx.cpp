@@ -130,12 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PortDirectory ports;
     ports.set(1, "fuzz");
     AppState app(clock, lines, ports);
-    app.ComPortNumber = 1;
-    app.RtuMode = rtu;
-    app.ComBaud = (setup & 2) ? 38400 : 9600;
-    app.ComDataBits = rtu ? 8 : 7;
-    app.ComParityCode = rtu ? 0 : 1;
-    app.ComStopBits = 1;
+    app.Com = ComSetting{1, (setup & 2) ? 38400 : 9600, rtu ? 8 : 7, 1, rtu ? 0 : 1, rtu};
     app.ScaleWidth = 808;
     RecordingMonitorView view;
     view.keepLog = false;

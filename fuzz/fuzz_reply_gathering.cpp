@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             clock.advance(in.byte() * 4);
             break;
         case 3:
-            state.RtuMode = !state.RtuMode;
+            state.Com.RtuMode = !state.Com.RtuMode;
             break;
         case 4: {
             // An event the components would not send: any message, handle and count.

@@ -3,6 +3,7 @@
 #include "cli/command_setup.h"
 #include "cli/register_transaction.h"
 #include "core/apd_com_port.h"
+#include "core/app_state.h"
 #include "device/reply_check.h"
 
 #include <QEventLoop>
@@ -69,7 +70,7 @@ int Transact(CommandParser& cmd, const TransactionRequest& request, QTextStream&
     if (!link)
         return code;
     TApdComPort com(*link->clock, *link->lines, link->port.directory);
-    com.takeSetting(*link->app);
+    com.takeSetting(link->app->Com);
     const PortResult opened = com.setOpen(true);
     if (!opened)
         return cmd.fail(err, ExitPort, PortOpenMessage(link->port, opened.message));

@@ -25,14 +25,14 @@ QString TApdComPort::deviceName() const
     return devices_.device(comNumber_);
 }
 
-void TApdComPort::takeSetting(const AppState& app)
+void TApdComPort::takeSetting(const ComSetting& com)
 {
-    setComNumber(std::uint16_t(app.ComPortNumber));
-    setBaud(app.ComBaud);
-    setDataBits(std::uint16_t(app.ComDataBits));
-    setStopBits(std::uint16_t(app.ComStopBits));
-    setParity(app.ComParityCode == 1   ? LineParity::Even
-              : app.ComParityCode == 2 ? LineParity::Odd
+    setComNumber(std::uint16_t(com.ComPortNumber));
+    setBaud(com.ComBaud);
+    setDataBits(std::uint16_t(com.ComDataBits));
+    setStopBits(std::uint16_t(com.ComStopBits));
+    setParity(com.ComParityCode == 1   ? LineParity::Even
+              : com.ComParityCode == 2 ? LineParity::Odd
                                        : LineParity::None);
 }
 

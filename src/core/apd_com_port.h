@@ -6,6 +6,7 @@
 // Failures are values: Open, PutBlock and SetTimerTrigger report them, and a
 // line lost while open closes the port and calls OnLineLost once.
 #include "core/clock.h"
+#include "core/com_setting.h"
 #include "core/serial_line.h"
 
 #include <QString>
@@ -48,9 +49,9 @@ public:
     std::uint16_t StopBits() const { return std::uint16_t(settings_.stopBits); }
     bool Open() const { return line_ != nullptr; }
 
-    // Takes the PC's line setting of the shared state: port number, baud,
-    // data bits, stop bits and parity (code 1 even, 2 odd, else none).
-    void takeSetting(const AppState& app);
+    // Takes a PC line setting: port number, baud, data bits, stop bits and
+    // parity (code 1 even, 2 odd, else none).
+    void takeSetting(const ComSetting& com);
     // While open, re-opens the port on the new number, keeping the triggers.
     PortResult setComNumber(std::uint16_t n);
     // While open, applied after the bytes already queued have gone out.

@@ -61,13 +61,7 @@ AppState::AppState(Clock& clock, LineFactory& lines, PortDirectory ports)
 
 void AppState::ApplyComSetting()
 {
-    const ComSetting s = DecodeComSettingWord(ComSettingWord, ComBaud);
-    ComPortNumber = s.ComPortNumber;
-    ComDataBits = s.ComDataBits;
-    ComBaud = s.ComBaud;
-    ComParityCode = s.ComParityCode;
-    ComStopBits = s.ComStopBits;
-    RtuMode = s.RtuMode;
+    Com = DecodeComSettingWord(ComSettingWord, Com.ComBaud);
 }
 
 std::int32_t AppState::DefaultComSettingWord() const

@@ -3,6 +3,7 @@
 // One instance is made at start-up and handed to every window; each test
 // makes its own.
 #include "core/clock.h"
+#include "core/com_setting.h"
 #include "core/port_directory.h"
 #include "core/serial_line.h"
 
@@ -13,17 +14,6 @@
 #include <string_view>
 
 namespace zu {
-
-// Decoded from a setting word; the protocol window and the monitor open their
-// ports with these.
-struct ComSetting {
-    int ComPortNumber = 0;
-    int ComBaud = 0;
-    int ComDataBits = 0;
-    int ComStopBits = 0;
-    int ComParityCode = 0;
-    bool RtuMode = false;
-};
 
 // Pure decoding of a word, as ApplyComSetting does it; previousBaud is kept
 // for baud indices 5..7.
@@ -51,12 +41,8 @@ public:
 
     // --- link settings ---
     std::int32_t ComSettingWord = 0;
-    int ComPortNumber = 0;
-    int ComBaud = 0;
-    int ComDataBits = 0;
-    int ComStopBits = 0;
-    int ComParityCode = 0;
-    bool RtuMode = false;
+    // Decoded from ComSettingWord by ApplyComSetting.
+    ComSetting Com;
     bool SettingLoaded = false;
     std::array<bool, 13> PortPresent{};
     int PortOwner = PortFree;

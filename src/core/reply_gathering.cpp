@@ -22,7 +22,7 @@ ReplyGathering::~ReplyGathering() {
 }
 
 PortResult ReplyGathering::SendProtocolRequest(const std::vector<std::uint8_t>& frame, int ticks) {
-    protocolRtu_ = state_.RtuMode;
+    protocolRtu_ = state_.Com.RtuMode;
     ReplyRules rules;
     rules.rtu = protocolRtu_;
     rules.timeoutTicks = ticks;
@@ -49,7 +49,7 @@ QString ReplyGathering::ProtocolRxText() const {
 
 PortResult ReplyGathering::SendSampleRequest(const std::vector<std::uint8_t>& frame) {
     ReplyRules rules;
-    rules.rtu = state_.RtuMode;
+    rules.rtu = state_.Com.RtuMode;
     rules.timeoutTicks = RecTimeoutTicks;
     rules.capacity = RecReceiveBufferSize;
     // The recorder's own checks reject what overflowed.

@@ -188,7 +188,7 @@ void TProtocol::FormShow() {
     Parity->setItemIndex(c.parityIndex);
     DataLen->setItemIndex(c.dataLenIndex);
     DataLen->setEnabled(DataLenSelectable(c.formatIndex));
-    s.ComPortNumber = c.port;
+    s.Com.ComPortNumber = c.port;
     if (c.port != 0)
         com_[std::size_t(c.port)]->setChecked(true);
     for (int n = 1; n <= 12; ++n)
@@ -204,7 +204,7 @@ void TProtocol::FormShow() {
 }
 
 void TProtocol::COM1Click(int tag) {
-    ctx_.state.ComPortNumber = tag;
+    ctx_.state.Com.ComPortNumber = tag;
 }
 
 void TProtocol::FormatClick() {
@@ -216,7 +216,7 @@ void TProtocol::FormatClick() {
 void TProtocol::OKBtClick() {
     AppState& s = ctx_.state;
     const std::int32_t word =
-        EncodeComSettingWord(s.ComPortNumber, std::max(0, Baudrate->itemIndex()),
+        EncodeComSettingWord(s.Com.ComPortNumber, std::max(0, Baudrate->itemIndex()),
                              std::max(0, Parity->itemIndex()), std::max(0, DataLen->itemIndex()),
                              std::max(0, StopBit->itemIndex()), std::max(0, Format->itemIndex()));
     if (!s.StoreComSetting(word))

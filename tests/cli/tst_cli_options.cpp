@@ -123,15 +123,15 @@ class TestCliOptions : public QObject {
         AppState app(clock, lines, PortDirectory{});
         ApplyLineSpec(app, {19200, 8, 0, 1, true}, 3);
         QCOMPARE(app.ComSettingWord, 946);
-        QCOMPARE(app.ComPortNumber, 3);
-        QCOMPARE(app.ComBaud, 19200);
-        QVERIFY(app.RtuMode);
+        QCOMPARE(app.Com.ComPortNumber, 3);
+        QCOMPARE(app.Com.ComBaud, 19200);
+        QVERIFY(app.Com.RtuMode);
         ApplyLineSpec(app, {4800, 7, 2, 2, false}, 1);
-        QCOMPARE(app.ComBaud, 4800);
-        QCOMPARE(app.ComDataBits, 7);
-        QCOMPARE(app.ComParityCode, 2);
-        QCOMPARE(app.ComStopBits, 2);
-        QVERIFY(!app.RtuMode);
+        QCOMPARE(app.Com.ComBaud, 4800);
+        QCOMPARE(app.Com.ComDataBits, 7);
+        QCOMPARE(app.Com.ComParityCode, 2);
+        QCOMPARE(app.Com.ComStopBits, 2);
+        QVERIFY(!app.Com.RtuMode);
     }
 
     void numbers_data() {

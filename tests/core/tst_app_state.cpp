@@ -78,15 +78,15 @@ private slots:
     {
         QFETCH(int, word);
         auto s = makeState();
-        s->ComBaud = 9600;   // kept for baud indices 5..7
+        s->Com.ComBaud = 9600;   // kept for baud indices 5..7
         s->ComSettingWord = word;
         s->ApplyComSetting();
-        QTEST(s->ComPortNumber, "port");
-        QTEST(s->ComBaud, "baud");
-        QTEST(s->ComDataBits, "dataBits");
-        QTEST(s->ComParityCode, "parity");
-        QTEST(s->ComStopBits, "stopBits");
-        QTEST(s->RtuMode, "rtu");
+        QTEST(s->Com.ComPortNumber, "port");
+        QTEST(s->Com.ComBaud, "baud");
+        QTEST(s->Com.ComDataBits, "dataBits");
+        QTEST(s->Com.ComParityCode, "parity");
+        QTEST(s->Com.ComStopBits, "stopBits");
+        QTEST(s->Com.RtuMode, "rtu");
     }
 
     void unknownBaudIndexKeepsThePreviousBaud()
@@ -96,7 +96,7 @@ private slots:
         s->ApplyComSetting();
         s->ComSettingWord = 256 + 0x60;   // index 6: never produced
         s->ApplyComSetting();
-        QCOMPARE(s->ComBaud, 19200);
+        QCOMPARE(s->Com.ComBaud, 19200);
     }
 
     void defaultWord_data()

@@ -92,7 +92,7 @@ class TestReplyGathering : public QObject {
     void asciiReplyInChunks() {
         QFETCH(QList<QByteArray>, chunks);
         QFETCH(int, completeAfter);
-        state->RtuMode = false;
+        state->Com.RtuMode = false;
         protocolRequest();
         recorderRequest();
         QByteArray all;
@@ -128,7 +128,7 @@ class TestReplyGathering : public QObject {
     }
 
     void rtuReadReplyCompletesAtItsLengthOnlyOnTheRecorderPort() {
-        state->RtuMode = true;
+        state->Com.RtuMode = true;
         const QByteArray reply = rtu({0x01, 0x03, 0x02, 0x00, 0x64}); // byte count 2: 7 bytes
         protocolRequest();
         recorderRequest();
@@ -158,7 +158,7 @@ class TestReplyGathering : public QObject {
     void rtuTimeOutOnTheRecorderPort() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, error);
-        state->RtuMode = true;
+        state->Com.RtuMode = true;
         g->RecTimeoutTicks = 2;
         recorderRequest();
         if (!bytes.isEmpty())
@@ -172,7 +172,7 @@ class TestReplyGathering : public QObject {
     }
 
     void chunksKeepTheTimeOutAway() {
-        state->RtuMode = true;
+        state->Com.RtuMode = true;
         protocolRequest();
         for (int i = 0; i < 10; ++i) {
             feed(protocolLine, QByteArray(1, char(i)));
@@ -185,7 +185,7 @@ class TestReplyGathering : public QObject {
     }
 
     void foreignTimerHandleIsIgnored() {
-        state->RtuMode = false;
+        state->Com.RtuMode = false;
         const std::uint16_t otherMain = g->ApdComPortMain.AddTimerTrigger();
         const std::uint16_t otherRec = g->ApdComPort1.AddTimerTrigger();
         g->RecTimeoutTicks = 30;
@@ -212,7 +212,7 @@ class TestReplyGathering : public QObject {
     }
     void bytesBeyondTheBufferAreDropped() {
         QFETCH(bool, rtuMode);
-        state->RtuMode = rtuMode;
+        state->Com.RtuMode = rtuMode;
         recorderRequest();
         QByteArray flood;
         for (int i = 0; i < 250; ++i)
@@ -236,7 +236,7 @@ class TestReplyGathering : public QObject {
     }
 
     void protocolTextStopsGrowing() {
-        state->RtuMode = true;
+        state->Com.RtuMode = true;
         protocolRequest();
         for (int i = 0; i < 10; ++i)
             feed(protocolLine, QByteArray(1000, char(0xAB)));
@@ -247,7 +247,7 @@ class TestReplyGathering : public QObject {
         QCOMPARE(rxAtReply.size(), ReplyGathering::ProtocolRxTextLimit);
 
         // ASCII: the line ends do not count, the text still stops at the limit.
-        state->RtuMode = false;
+        state->Com.RtuMode = false;
         protocolRequest();
         for (int i = 0; i < 3; ++i)
             feed(protocolLine, QByteArray(700, 'a') + "\r");
@@ -259,7 +259,7 @@ class TestReplyGathering : public QObject {
     void withoutAReceiverNothingBreaks() {
         g->ProtocolReplyHandler = nullptr;
         g->HandleSampleReply = nullptr;
-        state->RtuMode = false;
+        state->Com.RtuMode = false;
         protocolRequest();
         recorderRequest();
         feed(protocolLine, "ok\r\n");
@@ -270,7 +270,7 @@ class TestReplyGathering : public QObject {
     }
 
     void replyHandlerMaySendTheNextRequest() {
-        state->RtuMode = false;
+        state->Com.RtuMode = false;
         int round = 0;
         g->ProtocolReplyHandler = [&] {
             ++protocolReplies;

@@ -118,19 +118,16 @@ struct Rig {
     // ASCII: 9600 7E1; RTU: `baud` 8N1.
     Rig(bool rtuMode, Via via, int baud = 9600) : rtu(rtuMode) {
         app.ScaleWidth = 808;
-        app.ComPortNumber = int(via);
-        app.RtuMode = rtuMode;
-        app.ComBaud = rtuMode ? baud : 9600;
-        app.ComDataBits = rtuMode ? 8 : 7;
-        app.ComParityCode = rtuMode ? 0 : 1;
-        app.ComStopBits = 1;
+        // port, baud, data bits, stop bits, parity code, RTU
+        app.Com = rtuMode ? ComSetting{int(via), baud, 8, 1, 0, true}
+                          : ComSetting{int(via), 9600, 7, 1, 1, false};
         engine = std::make_unique<MonitorEngine>(app, view);
         engine->FormShow();
     }
     sim::Device& device(char family, int address) {
         sim::DeviceSetting s;
         if (rtu) {
-            s.line = {app.ComBaud, 8, LineParity::None, 1};
+            s.line = {app.Com.ComBaud, 8, LineParity::None, 1};
             s.framing = sim::Framing::Rtu;
         }
         return bus->addDevice(family, std::uint8_t(address), s);

@@ -38,12 +38,7 @@ struct WindowRig {
     std::unique_ptr<TPMonitor> window;
 
     explicit WindowRig(int comPort = 1) {
-        app.ComPortNumber = comPort;
-        app.ComBaud = 9600;
-        app.ComDataBits = 7;
-        app.ComParityCode = 1;
-        app.ComStopBits = 1;
-        app.RtuMode = false;
+        app.Com = ComSetting{comPort, 9600, 7, 1, 1, false};
         window = std::make_unique<TPMonitor>(app, dialogs);
     }
     void show() {

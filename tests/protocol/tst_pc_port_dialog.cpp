@@ -114,7 +114,7 @@ class TestPcPortDialog : public QObject {
         state->ComSettingWord = 5 * 256 + 36;
         openWindow();
         QVERIFY(com(2)->isChecked());
-        QCOMPARE(state->ComPortNumber, 2);
+        QCOMPARE(state->Com.ComPortNumber, 2);
         for (int n = 1; n <= 12; ++n)
             QCOMPARE(com(n)->isEnabled(), n == 2 || n == 7);
         QVERIFY(dialogs.messages().isEmpty());
@@ -185,7 +185,7 @@ class TestPcPortDialog : public QObject {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(state->ComPortNumber, 2);
+        QCOMPARE(state->Com.ComPortNumber, 2);
         QCOMPARE(group("Baudrate")->itemIndex(), 3);
         QCOMPARE(group("DataLen")->itemIndex(), 1);
         QCOMPARE(group("Parity")->itemIndex(), 2);
@@ -268,7 +268,7 @@ class TestPcPortDialog : public QObject {
         state->SettingLoaded = true;
         openWindow();
         click(com(portNumber));
-        QCOMPARE(state->ComPortNumber, portNumber);
+        QCOMPARE(state->Com.ComPortNumber, portNumber);
         // Format first: RTU takes DataLen away.
         clickItem("Format", items[4]);
         clickItem("Baudrate", items[0]);
@@ -286,7 +286,7 @@ class TestPcPortDialog : public QObject {
         state->ComSettingWord = state->DefaultComSettingWord();
         openWindow();
         QCOMPARE(dialogs.messages(), QStringList{text::NoComPortExist});
-        QCOMPARE(state->ComPortNumber, 0);
+        QCOMPARE(state->Com.ComPortNumber, 0);
         for (int n = 1; n <= 12; ++n)
             QVERIFY(!com(n)->isEnabled());
         clickOk();

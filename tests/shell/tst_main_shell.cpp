@@ -163,10 +163,10 @@ class TestMainShell : public QObject {
         QVERIFY(view.calls.isEmpty());
         QVERIFY(state->SettingLoaded);
         QCOMPARE(state->ComSettingWord, 946);
-        QCOMPARE(state->ComPortNumber, 3);
-        QCOMPARE(state->ComBaud, 19200);
-        QCOMPARE(state->ComDataBits, 8);
-        QVERIFY(state->RtuMode);
+        QCOMPARE(state->Com.ComPortNumber, 3);
+        QCOMPARE(state->Com.ComBaud, 19200);
+        QCOMPARE(state->Com.ComDataBits, 8);
+        QVERIFY(state->Com.RtuMode);
     }
 
     void activationWithoutFileAsksInThePcFace() {
@@ -177,8 +177,8 @@ class TestMainShell : public QObject {
         QCOMPARE(view.calls, QStringList{"protocol:pc"});
         QCOMPARE(wordDuring, 2 * 256 + 36); // first present port is COM2
         QVERIFY(!state->SettingLoaded);
-        QCOMPARE(state->ComPortNumber, 2);
-        QCOMPARE(state->ComBaud, 9600);
+        QCOMPARE(state->Com.ComPortNumber, 2);
+        QCOMPARE(state->Com.ComBaud, 9600);
         // Still no file: every activation asks again.
         shell->FormActivate();
         QCOMPARE(view.calls, (QStringList{"protocol:pc", "protocol:pc"}));
@@ -210,9 +210,9 @@ class TestMainShell : public QObject {
         shell->ABOUT1Click();
         QCOMPARE(view.calls, QStringList{"about"});
         QCOMPARE(state->ComSettingWord, 946);
-        QCOMPARE(state->ComPortNumber, 3);
-        QVERIFY(state->RtuMode);
-        QCOMPARE(state->ComBaud, 19200);
+        QCOMPARE(state->Com.ComPortNumber, 3);
+        QVERIFY(state->Com.RtuMode);
+        QCOMPARE(state->Com.ComBaud, 19200);
         QCOMPARE(state->PortOwner, owner);
 
         // the line is free: the next activation does what it always does
@@ -220,8 +220,8 @@ class TestMainShell : public QObject {
         shell->FormActivate();
         QCOMPARE(view.calls, file ? QStringList{"about"} : (QStringList{"about", "protocol:pc"}));
         QCOMPARE(state->ComSettingWord, 292);
-        QVERIFY(!state->RtuMode);
-        QCOMPARE(state->ComPortNumber, 1);
+        QVERIFY(!state->Com.RtuMode);
+        QCOMPARE(state->Com.ComPortNumber, 1);
     }
 
     void settingFileThatCannotBeReadIsToldOnce() {
@@ -263,8 +263,8 @@ class TestMainShell : public QObject {
         view.duringProtocol = [&] { QVERIFY(state->StoreComSetting(946)); };
         shell->FormActivate();
         QVERIFY(state->SettingLoaded); // read back as the window closed
-        QCOMPARE(state->ComPortNumber, 3);
-        QVERIFY(state->RtuMode);
+        QCOMPARE(state->Com.ComPortNumber, 3);
+        QVERIFY(state->Com.RtuMode);
         shell->FormActivate();
         QCOMPARE(view.calls.size(), 1);
         QVERIFY(state->SettingLoaded);
@@ -275,12 +275,12 @@ class TestMainShell : public QObject {
         shell->FormActivate();
         // The window picked COM2 and the store failed: the file's word comes back.
         view.duringProtocol = [&] {
-            state->ComPortNumber = 2;
+            state->Com.ComPortNumber = 2;
             state->ComSettingWord = 2 * 256 + 36;
         };
         shell->PROTOCOL1Click();
         QCOMPARE(state->ComSettingWord, 946);
-        QCOMPARE(state->ComPortNumber, 3);
+        QCOMPARE(state->Com.ComPortNumber, 3);
     }
 
     void cancelledMenuWindowDoesNotComeBackAtOnce() {

@@ -103,7 +103,7 @@ class TestMainWindow : public QObject {
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray::number(3 * 256 + 36));
         QVERIFY(state->SettingLoaded);
-        QCOMPARE(state->ComPortNumber, 3);
+        QCOMPARE(state->Com.ComPortNumber, 3);
 
         // From now on an activation only reads the file.
         dialogs.pushModal([](QDialog& d) { d.reject(); });
@@ -117,8 +117,8 @@ class TestMainWindow : public QObject {
         form->show();
         QTRY_VERIFY(state->SettingLoaded);
         QVERIFY(modalsShown().isEmpty());
-        QCOMPARE(state->ComPortNumber, 3);
-        QVERIFY(state->RtuMode);
+        QCOMPARE(state->Com.ComPortNumber, 3);
+        QVERIFY(state->Com.RtuMode);
     }
 
     void menusAndToolBar_data() {
@@ -255,7 +255,7 @@ class TestMainWindow : public QObject {
         QCOMPARE(state->ComSettingWord, 946);
         form->activateWindow();
         QTRY_COMPARE(state->ComSettingWord, 292);
-        QCOMPARE(state->ComPortNumber, 1);
+        QCOMPARE(state->Com.ComPortNumber, 1);
         QVERIFY(modalsShown().isEmpty());
     }
 
@@ -306,8 +306,8 @@ class TestMainWindow : public QObject {
         dialogs.pushModal([&](QDialog& d) { clickButton(d, "CancelBt"); });
         form->show();
         QTRY_COMPARE(modalsShown(), QStringList{"TProtocol"});
-        QCOMPARE(state->ComPortNumber, 3);
-        QVERIFY(!state->RtuMode);
+        QCOMPARE(state->Com.ComPortNumber, 3);
+        QVERIFY(!state->Com.RtuMode);
 
         TPMonitor monitor(*state, dialogs);
         form->setMonitorWindow(&monitor);
@@ -332,7 +332,7 @@ class TestMainWindow : public QObject {
                     modalsShown().size() > 1);
         QCoreApplication::processEvents();
         QCOMPARE(modalsShown(), QStringList{"TProtocol"});
-        QVERIFY(!state->RtuMode);
+        QVERIFY(!state->Com.RtuMode);
         clock.advance(2000);
         QVERIFY(line->written.size() > before);
         for (auto i = before; i < line->written.size(); ++i)

@@ -73,7 +73,7 @@ void MonitorEngine::FormShow() {
     requestAddress_ = 0;
     model_.RequestSlot = 0;
     model_.SelectedSlot = 0;
-    timeoutTicks_ = app_.RtuMode ? 2 : 18;
+    timeoutTicks_ = app_.Com.RtuMode ? 2 : 18;
     closeRequested_ = false;
     awaitingReply_ = false;
     inFlight_ = {};
@@ -351,7 +351,7 @@ void MonitorEngine::applyFamilyLayout() {
 // ------------------------------------------------------------------ port
 
 bool MonitorEngine::openPort() {
-    port_.takeSetting(app_);
+    port_.takeSetting(app_.Com);
     app_.PortOwner = PortMonitor;
     const PortResult opened = port_.setOpen(true);
     if (!opened) {

@@ -118,7 +118,7 @@ void MonitorEngine::chooseAndSend() {
 
 void MonitorEngine::sendRequest(int function, int reg, int operand, int kind, int slot, bool bulk) {
     const EngineRequests& q = model_.req;
-    const bool rtu = app_.RtuMode;
+    const bool rtu = app_.Com.RtuMode;
     SentRequest rq;
     rq.rtu = rtu;
     rq.address = q.BroadcastMode ? 0 : requestAddress_;
@@ -129,7 +129,7 @@ void MonitorEngine::sendRequest(int function, int reg, int operand, int kind, in
     const ReplyWait wait = rq.address == 0                             ? ReplyWait::Broadcast
                            : (q.UnlockPending || q.WritePending) ? ReplyWait::Write
                                                                  : ReplyWait::Read;
-    timeoutTicks_ = ReplyTimeoutTicks(rtu, app_.ComBaud, wait);
+    timeoutTicks_ = ReplyTimeoutTicks(rtu, app_.Com.ComBaud, wait);
     replyRules_ = ReplyRules{};
     replyRules_.rtu = rtu;
     replyRules_.timeoutTicks = timeoutTicks_;
