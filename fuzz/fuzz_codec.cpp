@@ -3,16 +3,15 @@
 // input are checked, so a wrong result counts as a crash too.
 #include "core/codec.h"
 
+#include "fuzz/fuzz_support.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
-#include "fuzz/fuzz_support.h"
 
 namespace codec = zu::codec;
-
 
 namespace {
 

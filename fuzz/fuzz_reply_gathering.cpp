@@ -2,8 +2,8 @@
 // the main window's two receive handlers. Checks that the gathered state stays
 // within its bounds whatever arrives.
 #include "core/app_state.h"
-#include "fuzz/fuzz_support.h"
 #include "core/reply_gathering.h"
+#include "fuzz/fuzz_support.h"
 #include "support/scripted_line.h"
 
 using namespace zu;

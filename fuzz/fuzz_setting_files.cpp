@@ -3,13 +3,12 @@
 #include "core/app_state.h"
 #include "core/port_directory.h"
 
+#include "fuzz/fuzz_support.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <string>
-#include "fuzz/fuzz_support.h"
-
 
 namespace {
 

@@ -7,12 +7,11 @@
 #include "core/clock.h"
 #include "sim/lib/sim_bus.h"
 
+#include "fuzz/fuzz_support.h"
 #include <cstdio>
 #include <cstdlib>
-#include "fuzz/fuzz_support.h"
 
 using namespace zu::sim;
-
 
 namespace {
 

@@ -13,42 +13,56 @@
 namespace {
 
 // Segments a..g of a seven-segment digit as bits 0..6.
-int segmentsOf(char c)
-{
+int segmentsOf(char c) {
     switch (c) {
-    case '0': return 0x3F;
-    case '1': return 0x06;
-    case '2': return 0x5B;
-    case '3': return 0x4F;
-    case '4': return 0x66;
-    case '5': return 0x6D;
-    case '6': return 0x7D;
-    case '7': return 0x07;
-    case '8': return 0x7F;
-    case '9': return 0x6F;
-    case '-': return 0x40;
-    default: return 0;
+    case '0':
+        return 0x3F;
+    case '1':
+        return 0x06;
+    case '2':
+        return 0x5B;
+    case '3':
+        return 0x4F;
+    case '4':
+        return 0x66;
+    case '5':
+        return 0x6D;
+    case '6':
+        return 0x7D;
+    case '7':
+        return 0x07;
+    case '8':
+        return 0x7F;
+    case '9':
+        return 0x6F;
+    case '-':
+        return 0x40;
+    default:
+        return 0;
     }
 }
 
 // One digit of width w and height h, slanted a little, lit segments in on,
 // unlit ones faintly in off.
-void drawDigit(QPainter& p, QPointF at, qreal w, qreal h, char c, bool dot, QColor on, QColor off)
-{
-    const qreal t = w * 0.18;   // segment thickness
+void drawDigit(QPainter& p, QPointF at, qreal w, qreal h, char c, bool dot, QColor on, QColor off) {
+    const qreal t = w * 0.18; // segment thickness
     const qreal slant = w * 0.12;
-    auto pt = [&](qreal x, qreal y) { return QPointF(at.x() + x + slant * (1 - y / h), at.y() + y); };
+    auto pt = [&](qreal x, qreal y) {
+        return QPointF(at.x() + x + slant * (1 - y / h), at.y() + y);
+    };
     auto hseg = [&](qreal y) {
         return QPolygonF({pt(t * 0.6, y), pt(t * 1.1, y - t / 2), pt(w - t * 1.1, y - t / 2),
                           pt(w - t * 0.6, y), pt(w - t * 1.1, y + t / 2), pt(t * 1.1, y + t / 2)});
     };
     auto vseg = [&](qreal x, qreal y0, qreal y1) {
-        return QPolygonF({pt(x, y0 + t * 0.6), pt(x + t / 2, y0 + t * 1.1), pt(x + t / 2, y1 - t * 1.1),
-                          pt(x, y1 - t * 0.6), pt(x - t / 2, y1 - t * 1.1), pt(x - t / 2, y0 + t * 1.1)});
+        return QPolygonF({pt(x, y0 + t * 0.6), pt(x + t / 2, y0 + t * 1.1),
+                          pt(x + t / 2, y1 - t * 1.1), pt(x, y1 - t * 0.6),
+                          pt(x - t / 2, y1 - t * 1.1), pt(x - t / 2, y0 + t * 1.1)});
     };
-    const QPolygonF segs[7] = {hseg(t / 2),          vseg(w - t / 2, 0, h / 2), vseg(w - t / 2, h / 2, h),
-                               hseg(h - t / 2),      vseg(t / 2, h / 2, h),     vseg(t / 2, 0, h / 2),
-                               hseg(h / 2)};
+    const QPolygonF segs[7] = {
+        hseg(t / 2),     vseg(w - t / 2, 0, h / 2), vseg(w - t / 2, h / 2, h),
+        hseg(h - t / 2), vseg(t / 2, h / 2, h),     vseg(t / 2, 0, h / 2),
+        hseg(h / 2)};
     const int bits = segmentsOf(c);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 7; ++i) {
@@ -60,8 +74,8 @@ void drawDigit(QPainter& p, QPointF at, qreal w, qreal h, char c, bool dot, QCol
 }
 
 // A text such as "125.0" on four digit places.
-void drawReading(QPainter& p, QPointF at, qreal w, qreal h, const char* text, QColor on, QColor off)
-{
+void drawReading(QPainter& p, QPointF at, qreal w, qreal h, const char* text, QColor on,
+                 QColor off) {
     char digits[8] = {};
     bool dots[8] = {};
     int n = 0;
@@ -73,21 +87,20 @@ void drawReading(QPainter& p, QPointF at, qreal w, qreal h, const char* text, QC
     }
     for (int i = 0; i < 4; ++i) {
         const int k = i - (4 - n);
-        drawDigit(p, at + QPointF(i * w * 1.35, 0), w, h, k >= 0 ? digits[k] : ' ', k >= 0 && dots[k], on,
-                  off);
+        drawDigit(p, at + QPointF(i * w * 1.35, 0), w, h, k >= 0 ? digits[k] : ' ',
+                  k >= 0 && dots[k], on, off);
     }
 }
 
-void roundRect(QPainter& p, QRectF r, qreal radius, QBrush fill, QPen pen = Qt::NoPen)
-{
+void roundRect(QPainter& p, QRectF r, qreal radius, QBrush fill, QPen pen = Qt::NoPen) {
     p.setPen(pen);
     p.setBrush(fill);
     p.drawRoundedRect(r, radius, radius);
 }
 
 // A 1/4 DIN panel controller seen from the front, at (x, y) with side s.
-void drawController(QPainter& p, qreal x, qreal y, qreal s, const char* pv, const char* sv, int lit)
-{
+void drawController(QPainter& p, qreal x, qreal y, qreal s, const char* pv, const char* sv,
+                    int lit) {
     const QRectF bezel(x, y, s, s);
     QLinearGradient g(bezel.topLeft(), bezel.bottomRight());
     g.setColorAt(0, QColor(92, 96, 104));
@@ -97,11 +110,12 @@ void drawController(QPainter& p, qreal x, qreal y, qreal s, const char* pv, cons
     roundRect(p, face, s * 0.02, QColor(28, 30, 34));
 
     // display window
-    const QRectF win(face.left() + s * 0.05, face.top() + s * 0.05, face.width() - s * 0.10, s * 0.50);
+    const QRectF win(face.left() + s * 0.05, face.top() + s * 0.05, face.width() - s * 0.10,
+                     s * 0.50);
     roundRect(p, win, s * 0.01, QColor(8, 8, 10), QPen(QColor(70, 70, 76), s * 0.006));
     const qreal dw = s * 0.12, dh = s * 0.19;
-    drawReading(p, QPointF(win.left() + s * 0.06, win.top() + s * 0.04), dw, dh, pv, QColor(255, 40, 30),
-                QColor(50, 10, 10));
+    drawReading(p, QPointF(win.left() + s * 0.06, win.top() + s * 0.04), dw, dh, pv,
+                QColor(255, 40, 30), QColor(50, 10, 10));
     drawReading(p, QPointF(win.left() + s * 0.14, win.top() + s * 0.28), dw * 0.72, dh * 0.72, sv,
                 QColor(60, 235, 80), QColor(10, 40, 14));
     QFont f(QStringLiteral("DejaVu Sans"));
@@ -154,8 +168,7 @@ void drawController(QPainter& p, qreal x, qreal y, qreal s, const char* pv, cons
                Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("ZU"));
 }
 
-QImage product()
-{
+QImage product() {
     QImage img(1000, 600, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
@@ -184,8 +197,7 @@ QImage product()
     return img;
 }
 
-QImage logo()
-{
+QImage logo() {
     QImage img(224, 114, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
@@ -214,8 +226,7 @@ QImage logo()
     return img;
 }
 
-QImage protocolTitle()
-{
+QImage protocolTitle() {
     QImage img(420, 44, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
@@ -244,8 +255,7 @@ QImage protocolTitle()
     return img;
 }
 
-QImage icon(int which)
-{
+QImage icon(int which) {
     QImage img(32, 32, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
@@ -337,8 +347,7 @@ QImage icon(int which)
     return img;
 }
 
-bool save(const QImage& img, const char* path, const char* format, int quality = -1)
-{
+bool save(const QImage& img, const char* path, const char* format, int quality = -1) {
     if (!img.save(QString::fromLatin1(path), format, quality)) {
         std::fprintf(stderr, "cannot write %s\n", path);
         return false;
@@ -348,8 +357,7 @@ bool save(const QImage& img, const char* path, const char* format, int quality =
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     bool ok = save(product(), "resources/pictures/product.jpg", "JPG", 90);
     ok &= save(logo(), "resources/pictures/logo.jpg", "JPG", 92);

@@ -68,9 +68,9 @@ void RegisterTransaction::check(const GatheredReply& reply) {
             out.error = QString::fromLatin1(text::WriteCompareFail);
             if (r.function == 0x86) {
                 const int n = int(rx.size());
-                const int code =
-                    rtu_ ? (n > 2 ? rx[2] : 0)
-                         : (n > 6 ? codec::HexPairToByte(char(rx[5]), char(rx[6])) : 0);
+                const int code = rtu_
+                                     ? (n > 2 ? rx[2] : 0)
+                                     : (n > 6 ? codec::HexPairToByte(char(rx[5]), char(rx[6])) : 0);
                 out.detail = QStringLiteral("the device refused the write: exception %1, %2")
                                  .arg(code)
                                  .arg(QString::fromStdString(codec::ExceptionMessage(code)));

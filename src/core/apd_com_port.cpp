@@ -8,25 +8,20 @@
 namespace zu {
 
 TApdComPort::TApdComPort(Clock& clock, LineFactory& lines, const PortDirectory& devices)
-    : clock_(clock), lines_(lines), devices_(devices)
-{
-}
+    : clock_(clock), lines_(lines), devices_(devices) {}
 
-TApdComPort::~TApdComPort()
-{
+TApdComPort::~TApdComPort() {
     *alive_ = false;
     closeLine();
 }
 
-QString TApdComPort::deviceName() const
-{
+QString TApdComPort::deviceName() const {
     if (line_)
         return line_->deviceName();
     return devices_.device(comNumber_);
 }
 
-void TApdComPort::takeSetting(const ComSetting& com)
-{
+void TApdComPort::takeSetting(const ComSetting& com) {
     setComNumber(std::uint16_t(com.ComPortNumber));
     setBaud(com.ComBaud);
     setDataBits(std::uint16_t(com.ComDataBits));
@@ -36,8 +31,7 @@ void TApdComPort::takeSetting(const ComSetting& com)
                                        : LineParity::None);
 }
 
-PortResult TApdComPort::setComNumber(std::uint16_t n)
-{
+PortResult TApdComPort::setComNumber(std::uint16_t n) {
     if (!line_) {
         comNumber_ = n;
         return {};
@@ -47,36 +41,31 @@ PortResult TApdComPort::setComNumber(std::uint16_t n)
     return openLine();
 }
 
-void TApdComPort::setBaud(int baud)
-{
+void TApdComPort::setBaud(int baud) {
     settings_.baud = baud;
     if (line_)
         line_->applySettings(settings_);
 }
 
-void TApdComPort::setParity(LineParity parity)
-{
+void TApdComPort::setParity(LineParity parity) {
     settings_.parity = parity;
     if (line_)
         line_->applySettings(settings_);
 }
 
-void TApdComPort::setDataBits(std::uint16_t bits)
-{
+void TApdComPort::setDataBits(std::uint16_t bits) {
     settings_.dataBits = bits;
     if (line_)
         line_->applySettings(settings_);
 }
 
-void TApdComPort::setStopBits(std::uint16_t bits)
-{
+void TApdComPort::setStopBits(std::uint16_t bits) {
     settings_.stopBits = bits;
     if (line_)
         line_->applySettings(settings_);
 }
 
-PortResult TApdComPort::setOpen(bool open)
-{
+PortResult TApdComPort::setOpen(bool open) {
     if (!open) {
         closeLine();
         return {};
@@ -86,21 +75,22 @@ PortResult TApdComPort::setOpen(bool open)
     return openLine();
 }
 
-PortResult TApdComPort::openLine()
-{
+PortResult TApdComPort::openLine() {
     if (comNumber_ == 0)
         return PortResult::failure(QStringLiteral(
             "No serial port is selected (COM0). Choose a port with PROTOCOL > SET PC COM."));
     const QString device = devices_.device(comNumber_);
     if (device.isEmpty())
         return PortResult::failure(
-            QStringLiteral("COM%1 is not assigned to any device on this PC. Choose another port with "
-                           "PROTOCOL > SET PC COM, or map it in %2.")
+            QStringLiteral(
+                "COM%1 is not assigned to any device on this PC. Choose another port with "
+                "PROTOCOL > SET PC COM, or map it in %2.")
                 .arg(comNumber_)
                 .arg(PortDirectory::mapFilePath()));
     std::unique_ptr<SerialLine> line = lines_.create(device);
     if (!line)
-        return PortResult::failure(QStringLiteral("COM%1 (%2) cannot be opened.").arg(comNumber_).arg(device));
+        return PortResult::failure(
+            QStringLiteral("COM%1 (%2) cannot be opened.").arg(comNumber_).arg(device));
     QString error;
     if (!line->open(settings_, &error))
         return PortResult::failure(QStringLiteral("COM%1: %2").arg(comNumber_).arg(error));
@@ -110,8 +100,7 @@ PortResult TApdComPort::openLine()
     return {};
 }
 
-void TApdComPort::closeLine()
-{
+void TApdComPort::closeLine() {
     for (auto& [handle, t] : triggers_) {
         if (t.pending)
             clock_.cancel(t.pending);
@@ -132,8 +121,7 @@ void TApdComPort::closeLine()
     }
 }
 
-std::uint16_t TApdComPort::AddTimerTrigger()
-{
+std::uint16_t TApdComPort::AddTimerTrigger() {
     if (nextHandle_ == 0)
         nextHandle_ = 1;
     const std::uint16_t h = nextHandle_++;
@@ -141,11 +129,11 @@ std::uint16_t TApdComPort::AddTimerTrigger()
     return h;
 }
 
-PortResult TApdComPort::SetTimerTrigger(std::uint16_t handle, int ticks, bool activate)
-{
+PortResult TApdComPort::SetTimerTrigger(std::uint16_t handle, int ticks, bool activate) {
     auto it = triggers_.find(handle);
     if (it == triggers_.end())
-        return PortResult::failure(QStringLiteral("Timer trigger %1 was not allocated").arg(handle));
+        return PortResult::failure(
+            QStringLiteral("Timer trigger %1 was not allocated").arg(handle));
     Trigger& t = it->second;
     if (t.pending)
         clock_.cancel(t.pending);
@@ -160,7 +148,7 @@ PortResult TApdComPort::SetTimerTrigger(std::uint16_t handle, int ticks, bool ac
     if (ticks != 0)
         t.ticks = ticks;
     if (!line_)
-        return {};   // a closed port checks no timers
+        return {}; // a closed port checks no timers
     // The component counts whole ticks: armed at tick s with t ticks, it fires
     // once the tick count exceeds s + t.
     const std::int64_t now = clock_.nowMs();
@@ -170,8 +158,7 @@ PortResult TApdComPort::SetTimerTrigger(std::uint16_t handle, int ticks, bool ac
     return {};
 }
 
-void TApdComPort::fireTrigger(std::uint16_t handle)
-{
+void TApdComPort::fireTrigger(std::uint16_t handle) {
     auto it = triggers_.find(handle);
     if (it == triggers_.end())
         return;
@@ -183,8 +170,7 @@ void TApdComPort::fireTrigger(std::uint16_t handle)
     postDelivery();
 }
 
-PortResult TApdComPort::PutBlock(const void* data, std::uint16_t length)
-{
+PortResult TApdComPort::PutBlock(const void* data, std::uint16_t length) {
     if (!line_)
         return PortResult::failure(QStringLiteral("The serial port is not open"));
     if (length > PortBufferSize)
@@ -198,8 +184,7 @@ PortResult TApdComPort::PutBlock(const void* data, std::uint16_t length)
     return {};
 }
 
-std::uint8_t TApdComPort::GetChar()
-{
+std::uint8_t TApdComPort::GetChar() {
     if (announcedLeft_ <= 0 || input_.empty())
         return 0;
     --announcedLeft_;
@@ -208,14 +193,14 @@ std::uint8_t TApdComPort::GetChar()
     return b;
 }
 
-void TApdComPort::onReceived(const QByteArray& bytes)
-{
+void TApdComPort::onReceived(const QByteArray& bytes) {
     // A full input buffer overruns: the bytes that do not fit are lost, as on a UART.
     const std::size_t room = PortBufferSize > input_.size() ? PortBufferSize - input_.size() : 0;
     const std::size_t n = std::min<std::size_t>(room, std::size_t(bytes.size()));
     input_.insert(input_.end(), bytes.constBegin(), bytes.constBegin() + qsizetype(n));
-    const bool dataQueued = std::any_of(events_.begin(), events_.end(),
-                                        [](const Event& e) { return e.message == MsgDataAvailable; });
+    const bool dataQueued = std::any_of(events_.begin(), events_.end(), [](const Event& e) {
+        return e.message == MsgDataAvailable;
+    });
     if (!dataQueued && n > 0) {
         events_.push_back({MsgDataAvailable, 0});
         // Bytes from the event loop go straight to the owner when nothing else
@@ -227,8 +212,7 @@ void TApdComPort::onReceived(const QByteArray& bytes)
     }
 }
 
-void TApdComPort::onFailed(const QString& why)
-{
+void TApdComPort::onFailed(const QString& why) {
     // Called from inside the line: let it finish before it is destroyed.
     std::shared_ptr<SerialLine> dead(line_.release());
     if (dead) {
@@ -247,8 +231,7 @@ void TApdComPort::onFailed(const QString& why)
     });
 }
 
-void TApdComPort::postDelivery()
-{
+void TApdComPort::postDelivery() {
     if (deliveryPending_ || inHandler_ || events_.empty())
         return;
     deliveryPending_ = clock_.callAfter(0, [this] {
@@ -257,8 +240,7 @@ void TApdComPort::postDelivery()
     });
 }
 
-void TApdComPort::deliver()
-{
+void TApdComPort::deliver() {
     if (inHandler_ || events_.empty() || !line_)
         return;
     const Event e = events_.front();

@@ -35,7 +35,7 @@ struct PortResult {
 };
 
 class TApdComPort {
-public:
+  public:
     // devices: maps ComNumber to a device string (the port directory of AppState).
     TApdComPort(Clock& clock, LineFactory& lines, const PortDirectory& devices);
     ~TApdComPort();
@@ -81,7 +81,7 @@ public:
     // Bytes still in the input buffer (not yet announced or not yet taken).
     int inputCount() const { return int(input_.size()); }
 
-private:
+  private:
     struct Trigger {
         int ticks = 0;
         bool active = false;
@@ -114,7 +114,7 @@ private:
     TimerId deliveryPending_ = 0;
     bool inHandler_ = false;
     bool inPutBlock_ = false;
-    int announcedLeft_ = 0;   // bytes GetChar may still take in the running handler
+    int announcedLeft_ = 0; // bytes GetChar may still take in the running handler
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

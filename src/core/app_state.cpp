@@ -8,14 +8,12 @@
 
 namespace zu {
 
-int BaudOfIndex(int index)
-{
+int BaudOfIndex(int index) {
     static constexpr int bauds[] = {2400, 4800, 9600, 19200, 38400};
     return index >= 0 && index < 5 ? bauds[index] : 0;
 }
 
-ComSetting DecodeComSettingWord(std::int32_t word, int previousBaud)
-{
+ComSetting DecodeComSettingWord(std::int32_t word, int previousBaud) {
     ComSetting s;
     s.ComPortNumber = word >> 8;
     s.ComDataBits = 7 + ((word >> 1) & 1);
@@ -28,13 +26,12 @@ ComSetting DecodeComSettingWord(std::int32_t word, int previousBaud)
 }
 
 std::int32_t EncodeComSettingWord(int port, int baudIndex, int parityCode, int dataBitsBit,
-                                  int stopBitsBit, int formatBit)
-{
-    return port * 256 + baudIndex * 16 + parityCode * 4 + dataBitsBit * 2 + stopBitsBit + formatBit * 128;
+                                  int stopBitsBit, int formatBit) {
+    return port * 256 + baudIndex * 16 + parityCode * 4 + dataBitsBit * 2 + stopBitsBit +
+           formatBit * 128;
 }
 
-bool ParseSettingText(std::string_view text, std::int32_t* word)
-{
+bool ParseSettingText(std::string_view text, std::int32_t* word) {
     std::size_t i = 0;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
         ++i;
@@ -55,25 +52,20 @@ bool ParseSettingText(std::string_view text, std::int32_t* word)
 }
 
 AppState::AppState(Clock& clock, LineFactory& lines, PortDirectory ports)
-    : clock_(clock), lines_(lines), ports_(std::move(ports))
-{
-}
+    : clock_(clock), lines_(lines), ports_(std::move(ports)) {}
 
-void AppState::ApplyComSetting()
-{
+void AppState::ApplyComSetting() {
     Com = DecodeComSettingWord(ComSettingWord, Com.ComBaud);
 }
 
-std::int32_t AppState::DefaultComSettingWord() const
-{
+std::int32_t AppState::DefaultComSettingWord() const {
     int n = 0;
     while (n < 13 && !PortPresent[std::size_t(n)])
         ++n;
     return n * 256 + 36;
 }
 
-bool AppState::LoadComSetting(QString* unreadable)
-{
+bool AppState::LoadComSetting(QString* unreadable) {
     if (unreadable)
         unreadable->clear();
     QFile f(settingFilePath);
@@ -99,8 +91,7 @@ bool AppState::LoadComSetting(QString* unreadable)
     return true;
 }
 
-bool AppState::StoreComSetting(std::int32_t newWord)
-{
+bool AppState::StoreComSetting(std::int32_t newWord) {
     if (newWord == ComSettingWord && SettingLoaded)
         return true;
     ComSettingWord = newWord;
@@ -119,8 +110,7 @@ bool AppState::StoreComSetting(std::int32_t newWord)
     return f.commit();
 }
 
-void AppState::BuildPortPresent()
-{
+void AppState::BuildPortPresent() {
     PortPresent.fill(false);
     for (int n = 1; n <= 12; ++n)
         PortPresent[std::size_t(n)] = ports_.present(n);

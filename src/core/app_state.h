@@ -32,7 +32,7 @@ enum PortOwnerCode : int { PortFree = 0, PortProtocol = 2, PortMonitor = 3, Port
 bool ParseSettingText(std::string_view text, std::int32_t* word);
 
 class AppState {
-public:
+  public:
     AppState(Clock& clock, LineFactory& lines, PortDirectory ports);
 
     Clock& clock() { return clock_; }
@@ -69,7 +69,7 @@ public:
     bool ProtocolDeviceMode = false;
     int UserMessageCode = 0;
 
-private:
+  private:
     Clock& clock_;
     LineFactory& lines_;
     PortDirectory ports_;

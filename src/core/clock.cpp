@@ -7,8 +7,7 @@
 
 namespace zu {
 
-void ClockTimer::setEnabled(bool on)
-{
+void ClockTimer::setEnabled(bool on) {
     if (pending_) {
         clock_.cancel(pending_);
         pending_ = 0;
@@ -17,8 +16,7 @@ void ClockTimer::setEnabled(bool on)
         pending_ = clock_.callAfter(interval_, [this] { fire(); });
 }
 
-void ClockTimer::fire()
-{
+void ClockTimer::fire() {
     pending_ = 0;
     if (!singleShot_)
         pending_ = clock_.callAfter(interval_, [this] { fire(); });
@@ -26,16 +24,14 @@ void ClockTimer::fire()
         onTimeout();
 }
 
-TimerId CallbackQueue::add(std::int64_t due, std::function<void()> fn)
-{
+TimerId CallbackQueue::add(std::int64_t due, std::function<void()> fn) {
     const TimerId id = nextId_++;
     queue_.emplace(Key{due, id}, std::move(fn));
     dueOf_[id] = due;
     return id;
 }
 
-void CallbackQueue::cancel(TimerId id)
-{
+void CallbackQueue::cancel(TimerId id) {
     auto it = dueOf_.find(id);
     if (it == dueOf_.end())
         return;
@@ -43,8 +39,7 @@ void CallbackQueue::cancel(TimerId id)
     dueOf_.erase(it);
 }
 
-std::pair<std::int64_t, std::function<void()>> CallbackQueue::takeNext()
-{
+std::pair<std::int64_t, std::function<void()>> CallbackQueue::takeNext() {
     auto node = queue_.extract(queue_.begin());
     dueOf_.erase(node.key().id);
     return {node.key().due, std::move(node.mapped())};
@@ -56,9 +51,8 @@ namespace {
 // time-out at every chunk, and a timer object per callback would cost more
 // than the polling itself.
 class RealClock : public Clock {
-public:
-    RealClock()
-    {
+  public:
+    RealClock() {
         elapsed_.start();
         timer_.setSingleShot(true);
         timer_.setTimerType(Qt::PreciseTimer);
@@ -66,21 +60,18 @@ public:
     }
     std::int64_t nowMs() const override { return elapsed_.elapsed(); }
     QTime timeOfDay() const override { return QTime::currentTime(); }
-    TimerId callAfter(std::int64_t ms, std::function<void()> fn) override
-    {
+    TimerId callAfter(std::int64_t ms, std::function<void()> fn) override {
         const TimerId id = queue_.add(nowMs() + (ms < 0 ? 0 : ms), std::move(fn));
         rearm();
         return id;
     }
-    void cancel(TimerId id) override
-    {
+    void cancel(TimerId id) override {
         queue_.cancel(id);
         rearm();
     }
 
-private:
-    void runDue()
-    {
+  private:
+    void runDue() {
         // What the callbacks ask for now waits for the next turn of the event
         // loop, so a callback that keeps re-posting itself cannot starve I/O.
         const std::int64_t now = nowMs();
@@ -89,8 +80,7 @@ private:
             queue_.takeNext().second();
         rearm();
     }
-    void rearm()
-    {
+    void rearm() {
         if (queue_.empty()) {
             timer_.stop();
             return;
@@ -110,17 +100,19 @@ private:
 
 } // namespace
 
-std::unique_ptr<Clock> makeRealClock() { return std::make_unique<RealClock>(); }
+std::unique_ptr<Clock> makeRealClock() {
+    return std::make_unique<RealClock>();
+}
 
-TimerId VirtualClock::callAfter(std::int64_t ms, std::function<void()> fn)
-{
+TimerId VirtualClock::callAfter(std::int64_t ms, std::function<void()> fn) {
     return queue_.add(now_ + (ms < 0 ? 0 : ms), std::move(fn));
 }
 
-void VirtualClock::cancel(TimerId id) { queue_.cancel(id); }
+void VirtualClock::cancel(TimerId id) {
+    queue_.cancel(id);
+}
 
-void VirtualClock::advance(std::int64_t ms)
-{
+void VirtualClock::advance(std::int64_t ms) {
     const std::int64_t end = now_ + (ms < 0 ? 0 : ms);
     while (!queue_.empty() && queue_.nextDue() <= end) {
         auto [due, fn] = queue_.takeNext();
@@ -130,16 +122,14 @@ void VirtualClock::advance(std::int64_t ms)
     now_ = end;
 }
 
-bool VirtualClock::step()
-{
+bool VirtualClock::step() {
     if (queue_.empty())
         return false;
     advance(queue_.nextDue() - now_);
     return true;
 }
 
-bool VirtualClock::advanceUntil(const std::function<bool()>& pred, std::int64_t maxMs)
-{
+bool VirtualClock::advanceUntil(const std::function<bool()>& pred, std::int64_t maxMs) {
     const std::int64_t end = now_ + maxMs;
     while (!pred()) {
         if (queue_.empty() || queue_.nextDue() > end) {

@@ -12,7 +12,7 @@ namespace zu {
 using TimerId = std::uint64_t;
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since the clock started; never goes back.
     virtual std::int64_t nowMs() const = 0;
@@ -26,7 +26,7 @@ public:
 
 // A repeating or single-shot timer on a Clock, as the windows' Timer1 need.
 class ClockTimer {
-public:
+  public:
     explicit ClockTimer(Clock& clock) : clock_(clock) {}
     ~ClockTimer() { stop(); }
     ClockTimer(const ClockTimer&) = delete;
@@ -42,7 +42,7 @@ public:
     void stop() { setEnabled(false); }
     std::function<void()> onTimeout;
 
-private:
+  private:
     void fire();
     Clock& clock_;
     std::int64_t interval_ = 1000;
@@ -55,7 +55,7 @@ std::unique_ptr<Clock> makeRealClock();
 
 // Callbacks ordered by due time, then by the order they were asked for.
 class CallbackQueue {
-public:
+  public:
     TimerId add(std::int64_t due, std::function<void()> fn);
     void cancel(TimerId id);
     bool empty() const { return queue_.empty(); }
@@ -66,7 +66,7 @@ public:
     // Removes the earliest callback and returns it with its due time.
     std::pair<std::int64_t, std::function<void()>> takeNext();
 
-private:
+  private:
     struct Key {
         std::int64_t due;
         TimerId id;
@@ -79,7 +79,7 @@ private:
 
 // Virtual time for tests: nothing happens until the test advances it.
 class VirtualClock : public Clock {
-public:
+  public:
     explicit VirtualClock(QTime startOfDay = QTime(12, 0, 0, 0)) : startOfDay_(startOfDay) {}
     std::int64_t nowMs() const override { return now_; }
     QTime timeOfDay() const override { return startOfDay_.addMSecs(int(now_ % 86400000)); }
@@ -96,7 +96,7 @@ public:
     bool advanceUntil(const std::function<bool()>& pred, std::int64_t maxMs);
     std::size_t pendingCount() const { return queue_.size(); }
 
-private:
+  private:
     std::int64_t now_ = 0;
     QTime startOfDay_;
     CallbackQueue queue_;

@@ -12,8 +12,7 @@ namespace zu {
 namespace {
 
 // ttyS* first, then ttyUSB*, then ttyACM*, then anything else; by number within a group.
-int groupOf(const QString& name)
-{
+int groupOf(const QString& name) {
     if (name.startsWith(QLatin1String("ttyS")))
         return 0;
     if (name.startsWith(QLatin1String("ttyUSB")))
@@ -23,8 +22,7 @@ int groupOf(const QString& name)
     return 3;
 }
 
-int numberOf(const QString& name)
-{
+int numberOf(const QString& name) {
     static const QRegularExpression trailing(QStringLiteral("(\\d+)$"));
     auto m = trailing.match(name);
     return m.hasMatch() ? m.captured(1).toInt() : -1;
@@ -32,8 +30,7 @@ int numberOf(const QString& name)
 
 // Characters that would act on the terminal or the label showing them rather
 // than be seen: control codes, and marks that reorder or hide text.
-bool actsRatherThanShows(QChar c)
-{
+bool actsRatherThanShows(QChar c) {
     switch (c.category()) {
     case QChar::Other_Control:
     case QChar::Other_Format:
@@ -46,8 +43,7 @@ bool actsRatherThanShows(QChar c)
 }
 
 // The text as written, those characters as escapes (\x1B, \u202E).
-QString shownPlainly(const QString& text)
-{
+QString shownPlainly(const QString& text) {
     QString out;
     for (const QChar c : text) {
         if (!actsRatherThanShows(c)) {
@@ -55,8 +51,10 @@ QString shownPlainly(const QString& text)
             continue;
         }
         const ushort u = c.unicode();
-        out += u < 0x100 ? QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'))
-                         : QStringLiteral("\\u") + QString::number(u, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+        out += u < 0x100 ? QStringLiteral("\\x") +
+                               QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'))
+                         : QStringLiteral("\\u") +
+                               QString::number(u, 16).toUpper().rightJustified(4, QLatin1Char('0'));
     }
     return out;
 }
@@ -66,23 +64,20 @@ constexpr qsizetype kMapFileLimit = 1 << 20;
 
 } // namespace
 
-QString PortDirectory::device(int n) const
-{
+QString PortDirectory::device(int n) const {
     if (n < 1 || n > 12)
         return {};
     return devices_[std::size_t(n)];
 }
 
-int PortDirectory::simulatedPort() const
-{
+int PortDirectory::simulatedPort() const {
     for (int n = 1; n <= 12; ++n)
         if (devices_[std::size_t(n)] == QLatin1String(kSimulatedDevice))
             return n;
     return 0;
 }
 
-bool PortDirectory::hasAdapter() const
-{
+bool PortDirectory::hasAdapter() const {
     for (int n = 1; n <= 12; ++n) {
         const QString& d = devices_[std::size_t(n)];
         if (d.contains(QLatin1String("ttyUSB")) || d.contains(QLatin1String("ttyACM")) ||
@@ -92,8 +87,8 @@ bool PortDirectory::hasAdapter() const
     return false;
 }
 
-QStringList PortDirectory::withoutEmptyUartNodes(const QStringList& names, const QString& sysClassTty)
-{
+QStringList PortDirectory::withoutEmptyUartNodes(const QStringList& names,
+                                                 const QString& sysClassTty) {
     QStringList kept;
     for (const QString& name : names) {
         if (groupOf(name) == 0 && !name.contains(QLatin1Char('/'))) {
@@ -108,14 +103,12 @@ QStringList PortDirectory::withoutEmptyUartNodes(const QStringList& names, const
     return kept;
 }
 
-void PortDirectory::set(int n, const QString& device)
-{
+void PortDirectory::set(int n, const QString& device) {
     if (n >= 1 && n <= 12)
         devices_[std::size_t(n)] = device;
 }
 
-void PortDirectory::assignDefaults(const QStringList& systemPortNames)
-{
+void PortDirectory::assignDefaults(const QStringList& systemPortNames) {
     QStringList names = systemPortNames;
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         if (groupOf(a) != groupOf(b))
@@ -129,14 +122,14 @@ void PortDirectory::assignDefaults(const QStringList& systemPortNames)
     for (const QString& name : names) {
         if (n > 12)
             break;
-        devices_[std::size_t(n++)] = name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+        devices_[std::size_t(n++)] =
+            name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
     }
     if (n <= 12)
         devices_[std::size_t(n)] = QString::fromLatin1(kSimulatedDevice);
 }
 
-void PortDirectory::applyMapText(std::string_view text, const QString& fileName)
-{
+void PortDirectory::applyMapText(std::string_view text, const QString& fileName) {
     static const QRegularExpression comName(QStringLiteral("^COM([0-9]{1,2})$"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QString all = QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -167,7 +160,8 @@ void PortDirectory::applyMapText(std::string_view text, const QString& fileName)
             continue;
         }
         const QString dev = line.mid(eq + 1).trimmed();
-        if (!dev.isEmpty() && dev != QLatin1String(kSimulatedDevice) && !dev.startsWith(QLatin1Char('/'))) {
+        if (!dev.isEmpty() && dev != QLatin1String(kSimulatedDevice) &&
+            !dev.startsWith(QLatin1Char('/'))) {
             bad(QStringLiteral("device must be an absolute path such as /dev/ttyUSB0, or sim"));
             continue;
         }
@@ -176,20 +170,18 @@ void PortDirectory::applyMapText(std::string_view text, const QString& fileName)
             bad(QStringLiteral("device name holds control characters"));
             continue;
         }
-        devices_[std::size_t(n)] = dev;   // empty: the number is left without a device
+        devices_[std::size_t(n)] = dev; // empty: the number is left without a device
     }
 }
 
-QString PortDirectory::mapFilePath()
-{
+QString PortDirectory::mapFilePath() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (base.isEmpty())
         base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/zucomm/ports.conf");
 }
 
-PortDirectory PortDirectory::detect()
-{
+PortDirectory PortDirectory::detect() {
     PortDirectory dir;
     QStringList names;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
@@ -217,10 +209,12 @@ PortDirectory PortDirectory::detect()
         dir.problems_ << QStringLiteral("%1: cannot be read: %2 (no port is mapped from it)")
                              .arg(shownName, f.errorString());
     else if (text.size() > kMapFileLimit)
-        dir.problems_ << QStringLiteral("%1: larger than 1 MiB, so not read (no port is mapped from it)")
+        dir.problems_ << QStringLiteral(
+                             "%1: larger than 1 MiB, so not read (no port is mapped from it)")
                              .arg(shownName);
     else
-        dir.applyMapText(std::string_view(text.constData(), std::size_t(text.size())), f.fileName());
+        dir.applyMapText(std::string_view(text.constData(), std::size_t(text.size())),
+                         f.fileName());
     return dir;
 }
 

@@ -22,7 +22,7 @@ namespace zu {
 inline constexpr const char* kSimulatedDevice = "sim";
 
 class PortDirectory {
-public:
+  public:
     // The device of COMn, empty when n has none (n outside 1..12 included).
     QString device(int n) const;
     bool present(int n) const { return !device(n).isEmpty(); }
@@ -50,7 +50,7 @@ public:
 
     void set(int n, const QString& device);
 
-private:
+  private:
     std::array<QString, 13> devices_{};
     QStringList problems_;
 };

@@ -18,34 +18,35 @@ namespace zu {
 
 namespace {
 
-QSerialPort::Parity toQt(LineParity p)
-{
+QSerialPort::Parity toQt(LineParity p) {
     switch (p) {
-    case LineParity::None: return QSerialPort::NoParity;
-    case LineParity::Odd: return QSerialPort::OddParity;
-    case LineParity::Even: return QSerialPort::EvenParity;
-    case LineParity::Mark: return QSerialPort::MarkParity;
-    case LineParity::Space: return QSerialPort::SpaceParity;
+    case LineParity::None:
+        return QSerialPort::NoParity;
+    case LineParity::Odd:
+        return QSerialPort::OddParity;
+    case LineParity::Even:
+        return QSerialPort::EvenParity;
+    case LineParity::Mark:
+        return QSerialPort::MarkParity;
+    case LineParity::Space:
+        return QSerialPort::SpaceParity;
     }
     return QSerialPort::NoParity;
 }
 
-QString userName(uid_t uid)
-{
+QString userName(uid_t uid) {
     const passwd* pw = ::getpwuid(uid);
     return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(uid);
 }
 
-QString groupName(gid_t gid)
-{
+QString groupName(gid_t gid) {
     const group* gr = ::getgrgid(gid);
     return gr ? QString::fromLocal8Bit(gr->gr_name) : QString::number(gid);
 }
 
 } // namespace
 
-QtSerialLine::QtSerialLine(QString devicePath) : path_(std::move(devicePath))
-{
+QtSerialLine::QtSerialLine(QString devicePath) : path_(std::move(devicePath)) {
     port_.setPortName(path_);
     connect(&port_, &QSerialPort::readyRead, this, [this] {
         const QByteArray bytes = port_.readAll();
@@ -59,21 +60,18 @@ QtSerialLine::QtSerialLine(QString devicePath) : path_(std::move(devicePath))
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialLine::onError);
 }
 
-QtSerialLine::~QtSerialLine()
-{
+QtSerialLine::~QtSerialLine() {
     port_.disconnect(this);
     if (port_.isOpen())
         port_.close();
 }
 
-bool QtSerialLine::isPseudoTerminal(const QString& path)
-{
+bool QtSerialLine::isPseudoTerminal(const QString& path) {
     const QString real = QFileInfo(path).canonicalFilePath();
     return real.startsWith(QLatin1String("/dev/pts/")) || real == QLatin1String("/dev/ptmx");
 }
 
-bool QtSerialLine::open(const LineSettings& settings, QString* error)
-{
+bool QtSerialLine::open(const LineSettings& settings, QString* error) {
     pty_ = isPseudoTerminal(path_);
     if (!QFileInfo::exists(path_)) {
         *error = QStringLiteral("%1 does not exist. Is the USB adapter plugged in? The port map "
@@ -87,11 +85,12 @@ bool QtSerialLine::open(const LineSettings& settings, QString* error)
         const auto e = port_.error();
         const QByteArray local = path_.toLocal8Bit();
         // Asked with the ids open() used, which differ from the real ones in a setuid program.
-        if (e == QSerialPort::PermissionError
-            && ::faccessat(AT_FDCWD, local.constData(), R_OK | W_OK, AT_EACCESS) != 0)
+        if (e == QSerialPort::PermissionError &&
+            ::faccessat(AT_FDCWD, local.constData(), R_OK | W_OK, AT_EACCESS) != 0)
             *error = permissionMessage();
         else if (e == QSerialPort::PermissionError)
-            *error = QStringLiteral("%1 is in use by another program. Close it and try again.").arg(path_);
+            *error = QStringLiteral("%1 is in use by another program. Close it and try again.")
+                         .arg(path_);
         else if (e == QSerialPort::DeviceNotFoundError)
             *error = QStringLiteral("%1 does not exist. Is the USB adapter plugged in?").arg(path_);
         else
@@ -109,8 +108,7 @@ bool QtSerialLine::open(const LineSettings& settings, QString* error)
     return true;
 }
 
-bool QtSerialLine::configure(const LineSettings& s, QString* error)
-{
+bool QtSerialLine::configure(const LineSettings& s, QString* error) {
     // A pty refuses 7 data bits and parity on an open port; it carries 8-bit
     // bytes unchanged, and ASCII frames are 7-bit, so the refusal is harmless there.
     const auto check = [&](bool ok, const char* what) {
@@ -123,20 +121,20 @@ bool QtSerialLine::configure(const LineSettings& s, QString* error)
             port_.clearError();
             return true;
         }
-        *error = QStringLiteral("%1: cannot set %2: %3").arg(path_, QLatin1String(what), port_.errorString());
+        *error = QStringLiteral("%1: cannot set %2: %3")
+                     .arg(path_, QLatin1String(what), port_.errorString());
         port_.clearError();
         return false;
     };
-    return check(port_.setBaudRate(s.baud), "the baud rate")
-        && check(port_.setDataBits(QSerialPort::DataBits(s.dataBits)), "the data bits")
-        && check(port_.setParity(toQt(s.parity)), "the parity")
-        && check(port_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
-                 "the stop bits")
-        && check(port_.setFlowControl(QSerialPort::NoFlowControl), "the flow control");
+    return check(port_.setBaudRate(s.baud), "the baud rate") &&
+           check(port_.setDataBits(QSerialPort::DataBits(s.dataBits)), "the data bits") &&
+           check(port_.setParity(toQt(s.parity)), "the parity") &&
+           check(port_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
+                 "the stop bits") &&
+           check(port_.setFlowControl(QSerialPort::NoFlowControl), "the flow control");
 }
 
-QString QtSerialLine::permissionMessage() const
-{
+QString QtSerialLine::permissionMessage() const {
     // The group that may use the device differs between systems (dialout,
     // uucp, tty, a vendor's own): name the one this node has.
     const QByteArray local = path_.toLocal8Bit();
@@ -155,15 +153,13 @@ QString QtSerialLine::permissionMessage() const
         .arg(st.st_mode & 0777, 3, 8, QLatin1Char('0'));
 }
 
-void QtSerialLine::close()
-{
+void QtSerialLine::close() {
     waiting_.clear();
     if (port_.isOpen())
         port_.close();
 }
 
-void QtSerialLine::applySettings(const LineSettings& settings)
-{
+void QtSerialLine::applySettings(const LineSettings& settings) {
     if (!port_.isOpen())
         return;
     if (waiting_.empty() && port_.bytesToWrite() == 0) {
@@ -177,8 +173,7 @@ void QtSerialLine::applySettings(const LineSettings& settings)
         waiting_.push_back({settings, {}});
 }
 
-void QtSerialLine::applyAfterDrain(const LineSettings& settings)
-{
+void QtSerialLine::applyAfterDrain(const LineSettings& settings) {
     // Qt sets the line at once (TCSANOW), which would change the speed under
     // the last bytes of a frame still in the driver; those are a few dozen at
     // most here, so waiting for them on this thread is short.
@@ -190,8 +185,7 @@ void QtSerialLine::applyAfterDrain(const LineSettings& settings)
         fail(error);
 }
 
-bool QtSerialLine::write(const QByteArray& bytes)
-{
+bool QtSerialLine::write(const QByteArray& bytes) {
     if (!port_.isOpen())
         return false;
     if (!waiting_.empty()) {
@@ -205,8 +199,7 @@ bool QtSerialLine::write(const QByteArray& bytes)
     return send(bytes, true);
 }
 
-bool QtSerialLine::send(const QByteArray& bytes, bool handOverNow)
-{
+bool QtSerialLine::send(const QByteArray& bytes, bool handOverNow) {
     const bool queueWasEmpty = port_.bytesToWrite() == 0;
     if (port_.write(bytes) != bytes.size()) {
         fail(QStringLiteral("Writing to %1 failed: %2").arg(path_, port_.errorString()));
@@ -223,8 +216,7 @@ bool QtSerialLine::send(const QByteArray& bytes, bool handOverNow)
     return port_.isOpen();
 }
 
-void QtSerialLine::runWaiting()
-{
+void QtSerialLine::runWaiting() {
     if (runningWaiting_)
         return;
     runningWaiting_ = true;
@@ -240,8 +232,7 @@ void QtSerialLine::runWaiting()
     runningWaiting_ = false;
 }
 
-void QtSerialLine::onError(QSerialPort::SerialPortError e)
-{
+void QtSerialLine::onError(QSerialPort::SerialPortError e) {
     switch (e) {
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError:
@@ -253,8 +244,7 @@ void QtSerialLine::onError(QSerialPort::SerialPortError e)
     }
 }
 
-QString QtSerialLine::lostCause() const
-{
+QString QtSerialLine::lostCause() const {
     // Qt reads errno even when read() only returned 0 (end of input), so its
     // text may belong to an older call; ask the device what became of it.
     const bool gone = !QFileInfo::exists(path_);
@@ -281,8 +271,7 @@ QString QtSerialLine::lostCause() const
         .arg(path_, port_.errorString());
 }
 
-void QtSerialLine::fail(const QString& why)
-{
+void QtSerialLine::fail(const QString& why) {
     if (!port_.isOpen())
         return;
     port_.close();

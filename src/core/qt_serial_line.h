@@ -11,7 +11,7 @@ namespace zu {
 
 class QtSerialLine : public QObject, public SerialLine {
     Q_OBJECT
-public:
+  public:
     explicit QtSerialLine(QString devicePath);
     ~QtSerialLine() override;
 
@@ -25,7 +25,7 @@ public:
     // True for a pseudo-terminal, which carries neither parity nor a data-bit count.
     static bool isPseudoTerminal(const QString& path);
 
-private:
+  private:
     bool configure(const LineSettings& settings, QString* error);
     // Waits until the driver has sent what it holds, then sets the line.
     void applyAfterDrain(const LineSettings& settings);

@@ -19,11 +19,13 @@ struct LineSettings {
     int stopBits = 1;
     bool operator==(const LineSettings&) const = default;
     // Start, data, parity and stop bits of one character.
-    int bitsPerChar() const { return 1 + dataBits + (parity == LineParity::None ? 0 : 1) + stopBits; }
+    int bitsPerChar() const {
+        return 1 + dataBits + (parity == LineParity::None ? 0 : 1) + stopBits;
+    }
 };
 
 class SerialLine {
-public:
+  public:
     virtual ~SerialLine() = default;
     // Opens the device with these settings, DTR and RTS raised, no flow control.
     // On failure returns false and sets *error to a text a technician can act on.
@@ -43,7 +45,7 @@ public:
 
 // Makes the line behind a device string of the port directory: a path, or "sim".
 class LineFactory {
-public:
+  public:
     virtual ~LineFactory() = default;
     virtual std::unique_ptr<SerialLine> create(const QString& device) = 0;
 };

@@ -82,9 +82,11 @@ inline constexpr char NoticeOutOfRange[] = "%1 not sent: %2 does not fit in a re
 inline constexpr char NoticeNoSuchParameter[] = "%1 not sent: this device has no such parameter";
 inline constexpr char NoticeNoItem[] = "%1 not sent: no item chosen";
 inline constexpr char NoticeNoDevice[] = "Not sent: no device identified";
-inline constexpr char NoticeTransferRunning[] = "%1 not sent: a transfer is running, try again after it";
+inline constexpr char NoticeTransferRunning[] =
+    "%1 not sent: a transfer is running, try again after it";
 inline constexpr char NoticeSecurityBusy[] = "%1 not sent: a security change is in progress";
-inline constexpr char NoticeDisplayDecimals[] = "Decimals shown: %1 (a display setting, nothing sent)";
+inline constexpr char NoticeDisplayDecimals[] =
+    "Decimals shown: %1 (a display setting, nothing sent)";
 inline constexpr char NoticeEchoMismatch[] =
     "Not written: the device did not echo the write (it refused or changed the value)";
 // Why the monitor dropped a device (%1 slot number, %2 address, %3 the reason)
@@ -143,7 +145,8 @@ inline constexpr char SimulatedLineHint[] =
 
 // User-message window
 inline constexpr char AutoSyncSuccess[] = "COMMUNICATION AUTO SYNCHRONIZE SUCCESS";
-inline constexpr char ConnectExtendDevice[] = "CONNECT EXTEND DEVICE AND RE-POWER ON TO ENABLE AUTO SYNC.";
+inline constexpr char ConnectExtendDevice[] =
+    "CONNECT EXTEND DEVICE AND RE-POWER ON TO ENABLE AUTO SYNC.";
 inline constexpr char ChangingProtocol[] = "CHANGING THE PROTOCOL...";
 inline constexpr char PleaseWait[] = "PLEASE WAIT FOR A WHILE.";
 

@@ -5,7 +5,6 @@
 
 namespace zu::regmap {
 
-
 namespace {
 
 using sv = std::string_view;
@@ -424,7 +423,8 @@ PollRead KindRequest(int kind, std::uint8_t family, bool cLocked) {
 
 std::uint8_t FamilyFromIdentification(int function, std::uint16_t word0, std::uint16_t word1) {
     if (function == IdentFunction)
-        return word0 == 2 && (word1 & 0xFF) <= 2 ? std::uint8_t('A' + (word1 & 0xFF)) : FamilyUnknown;
+        return word0 == 2 && (word1 & 0xFF) <= 2 ? std::uint8_t('A' + (word1 & 0xFF))
+                                                 : FamilyUnknown;
     if (function == 0x77 || function == 0xE7)
         return 'A';
     return FamilyUnknown;

@@ -156,7 +156,7 @@ enum PollKind : int {
     KindDecision = 9,        // sends nothing: chooses the parameter read-back
     KindParameterFirst = 10, // read-back of the selected slot, 10..14
     KindParameterLast = 14,
-    KindAdjustFirst = 20,    // factory adjustments in hidden mode, 20 and 21
+    KindAdjustFirst = 20, // factory adjustments in hidden mode, 20 and 21
     KindAdjustLast = 21,
 };
 

@@ -1,8 +1,8 @@
 #include "protocol/protocol_window.h"
 
-#include "core/reply_gathering.h"
 #include "core/app_state.h"
 #include "core/port_directory.h"
+#include "core/reply_gathering.h"
 #include "core/texts.h"
 #include "protocol/pc_port_face.h"
 #include "ui/dialogs.h"

@@ -161,9 +161,8 @@ void TMainForm::showMessage(const QString& text) {
 }
 
 void TMainForm::runProtocolWindow() {
-    TProtocol window({state_, dialogs_, replies_,
-                      [this](QWidget* owner) { runUserMessage(owner); }},
-                     this);
+    TProtocol window(
+        {state_, dialogs_, replies_, [this](QWidget* owner) { runUserMessage(owner); }}, this);
     runModal(window);
 }
 

@@ -2,8 +2,8 @@
 // The main window: menus, tool bar and the product picture. It owns the two
 // serial ports that the protocol window and the recorder use, with their
 // reply gathering, and Timer1 (in its logic, MainShell).
-#include "shell/main_shell.h"
 #include "core/reply_gathering.h"
+#include "shell/main_shell.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -354,7 +354,7 @@ class TestCliOptions : public QObject {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("mentions");
         QTest::newRow("top") << QStringList{"--help"}
-                             << QStringList{"monitor", "read", "write",      "--port",
+                             << QStringList{"monitor", "read", "write",       "--port",
                                             "--line",  "sim",  "Exit status", "7  output error"};
         QTest::newRow("read") << QStringList{"read", "--help"}
                               << QStringList{"--port",  "--line",      "--address",  "--register",
@@ -412,15 +412,15 @@ class TestCliOptions : public QObject {
     void resultsThatCannotBeWrittenFailTheCommand_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("read") << QStringList{"read", "--port", "sim", "--address", "1", "--register",
-                                             "0x4701"}
+        QTest::newRow("read") << QStringList{"read", "--port",     "sim",   "--address",
+                                             "1",    "--register", "0x4701"}
                               << "zucomm read: ";
-        QTest::newRow("write") << QStringList{"write", "--port",  "sim", "--address", "1",
+        QTest::newRow("write") << QStringList{"write",      "--port", "sim",     "--address", "1",
                                               "--register", "0x4701", "--value", "1000"}
                                << "zucomm write: ";
-        QTest::newRow("monitor")
-            << QStringList{"monitor", "--port", "sim", "--address", "1", "--seconds", "20"}
-            << "zucomm monitor: ";
+        QTest::newRow("monitor") << QStringList{"monitor", "--port",    "sim", "--address",
+                                                "1",       "--seconds", "20"}
+                                 << "zucomm monitor: ";
         QTest::newRow("help") << QStringList{"read", "--help"} << "zucomm read: ";
         QTest::newRow("version") << QStringList{"--version"} << "zucomm: ";
     }
@@ -455,7 +455,8 @@ class TestCliOptions : public QObject {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         // Nobody (as root, below) must reach the file to be refused by its mode.
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(dir.path(),
+                                      QFile::permissions(dir.path()) | QFileDevice::ExeOther));
         const QString path = dir.filePath("SETDT.$$$");
         if (folder) {
             QVERIFY(QDir().mkdir(path));

@@ -25,23 +25,23 @@ class TestApdComPort : public QObject {
     PortDirectory ports;
     std::unique_ptr<TApdComPort> port;
     QList<Seen> seen;
-    int take = -1;   // bytes the handler takes per data event; -1 all
+    int take = -1; // bytes the handler takes per data event; -1 all
 
-    void makePort()
-    {
+    void makePort() {
         port = std::make_unique<TApdComPort>(clock, lines, ports);
-        port->OnTrigger = [this](TApdComPort& p, std::uint16_t msg, std::uint16_t handle, std::uint16_t data) {
+        port->OnTrigger = [this](TApdComPort& p, std::uint16_t msg, std::uint16_t handle,
+                                 std::uint16_t data) {
             Seen s{msg, handle, data, clock.nowMs(), {}};
-            const int n = msg == MsgDataAvailable ? (take < 0 ? data : std::min<int>(take, data)) : 0;
+            const int n =
+                msg == MsgDataAvailable ? (take < 0 ? data : std::min<int>(take, data)) : 0;
             for (int i = 0; i < n; ++i)
                 s.taken.append(char(p.GetChar()));
             seen << s;
         };
     }
 
-private slots:
-    void init()
-    {
+  private slots:
+    void init() {
         clock = VirtualClock();
         lines = ScriptedLineFactory();
         ports = PortDirectory();
@@ -52,8 +52,7 @@ private slots:
         makePort();
     }
 
-    void startsWithDocumentedProperties()
-    {
+    void startsWithDocumentedProperties() {
         QCOMPARE(port->ComNumber(), 0);
         QCOMPARE(port->Baud(), 19200);
         QCOMPARE(port->DataBits(), 8);
@@ -62,21 +61,21 @@ private slots:
         QVERIFY(!port->Open());
     }
 
-    void openFailuresAreValues_data()
-    {
+    void openFailuresAreValues_data() {
         QTest::addColumn<int>("com");
         QTest::addColumn<QString>("lineError");
         QTest::addColumn<QString>("mustMention");
         QTest::newRow("COM0") << 0 << QString() << "COM0";
         QTest::newRow("unmapped") << 3 << QString() << "COM3";
-        QTest::newRow("device refuses") << 1 << "Permission denied on /dev/ttyUSB0" << "dialout";
+        QTest::newRow("device refuses") << 1 << "Permission denied on /dev/ttyUSB0"
+                                        << "dialout";
     }
-    void openFailuresAreValues()
-    {
+    void openFailuresAreValues() {
         QFETCH(int, com);
         QFETCH(QString, lineError);
         QFETCH(QString, mustMention);
-        lines.nextOpenError = lineError.isEmpty() ? QString() : lineError + ". Add your user to the dialout group";
+        lines.nextOpenError =
+            lineError.isEmpty() ? QString() : lineError + ". Add your user to the dialout group";
         port->setComNumber(std::uint16_t(com));
         const PortResult r = port->setOpen(true);
         QVERIFY(!r.ok);
@@ -85,8 +84,7 @@ private slots:
         QVERIFY(!port->PutBlock("x", 1).ok);
     }
 
-    void opensTheMappedDeviceWithTheStoredSettings()
-    {
+    void opensTheMappedDeviceWithTheStoredSettings() {
         port->setComNumber(5);
         port->setBaud(9600);
         port->setDataBits(7);
@@ -98,8 +96,7 @@ private slots:
         QCOMPARE(lines.last->written, QList<QByteArray>{":01"});
     }
 
-    void settingsChangedWhileOpenReachTheLine()
-    {
+    void settingsChangedWhileOpenReachTheLine() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         port->setBaud(38400);
@@ -108,8 +105,7 @@ private slots:
         QCOMPARE(lines.last->settings.stopBits, 2);
     }
 
-    void chunksGiveOneEventEachWithTheUntakenCount()
-    {
+    void chunksGiveOneEventEachWithTheUntakenCount() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         take = 1;
@@ -123,24 +119,24 @@ private slots:
         lines.last->push("de");
         clock.runDue();
         QCOMPARE(seen.size(), 2);
-        QCOMPARE(seen[1].data, 4);   // b, c still untaken, plus d, e
+        QCOMPARE(seen[1].data, 4); // b, c still untaken, plus d, e
         QCOMPARE(seen[1].taken, QByteArray("b"));
     }
 
-    void bytesArrivingDuringPutBlockWaitForTheEventLoop()
-    {
+    void bytesArrivingDuringPutBlockWaitForTheEventLoop() {
         // A line that answers inside write: the owner's handler must not run
         // inside its own PutBlock.
         struct EchoLine : test::ScriptedLine {
-            bool write(const QByteArray& b) override
-            {
+            bool write(const QByteArray& b) override {
                 test::ScriptedLine::write(b);
                 push(b);
                 return true;
             }
         };
         struct EchoFactory : LineFactory {
-            std::unique_ptr<SerialLine> create(const QString&) override { return std::make_unique<EchoLine>(); }
+            std::unique_ptr<SerialLine> create(const QString&) override {
+                return std::make_unique<EchoLine>();
+            }
         } factory;
         TApdComPort echo(clock, factory, ports);
         bool inPut = false;
@@ -162,8 +158,7 @@ private slots:
         QCOMPARE(got, QList<QByteArray>{"hi"});
     }
 
-    void getCharStopsAtTheAnnouncedBytes()
-    {
+    void getCharStopsAtTheAnnouncedBytes() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         port->OnTrigger = [this](TApdComPort& p, std::uint16_t, std::uint16_t, std::uint16_t data) {
@@ -178,8 +173,7 @@ private slots:
         QCOMPARE(seen[0].taken, QByteArray("xy\0\0\0", 5));
     }
 
-    void eventsWaitWhileAHandlerRuns()
-    {
+    void eventsWaitWhileAHandlerRuns() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         int depth = 0, maxDepth = 0;
@@ -188,7 +182,7 @@ private slots:
             for (int i = 0; i < data; ++i)
                 p.GetChar();
             if (seen.isEmpty())
-                lines.last->push("more");   // arrives while this handler runs
+                lines.last->push("more"); // arrives while this handler runs
             clock.runDue();
             seen << Seen{MsgDataAvailable, 0, data, clock.nowMs(), {}};
             --depth;
@@ -201,14 +195,12 @@ private slots:
         QCOMPARE(seen[1].data, 4);
     }
 
-    void twoTickTriggerNeverFiresBefore110ms_data()
-    {
+    void twoTickTriggerNeverFiresBefore110ms_data() {
         QTest::addColumn<int>("armAt");
         for (int ms : {0, 1, 30, 54, 55, 109})
             QTest::newRow(qPrintable(QString::number(ms) + " ms")) << ms;
     }
-    void twoTickTriggerNeverFiresBefore110ms()
-    {
+    void twoTickTriggerNeverFiresBefore110ms() {
         QFETCH(int, armAt);
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
@@ -225,8 +217,7 @@ private slots:
         QVERIFY2(after > 110 && after <= 165, qPrintable(QString::number(after)));
     }
 
-    void rearmingRestartsSoATricklingReplyNeverTimesOut()
-    {
+    void rearmingRestartsSoATricklingReplyNeverTimesOut() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         const auto h = port->AddTimerTrigger();
@@ -240,28 +231,27 @@ private slots:
         QCOMPARE(seen.size(), 1);
     }
 
-    void zeroTicksKeepsTheLastCountAndDeactivateStops()
-    {
+    void zeroTicksKeepsTheLastCountAndDeactivateStops() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         const auto h = port->AddTimerTrigger();
         port->SetTimerTrigger(h, 18, true);
-        port->SetTimerTrigger(h, 5, false);   // stopping stores no count
+        port->SetTimerTrigger(h, 5, false); // stopping stores no count
         clock.advance(2000);
         QVERIFY(seen.isEmpty());
-        port->SetTimerTrigger(h, 0, true);   // 18 ticks kept: 990 < t <= 1045 ms
+        port->SetTimerTrigger(h, 0, true); // 18 ticks kept: 990 < t <= 1045 ms
         clock.advance(990);
         QVERIFY(seen.isEmpty());
         clock.advance(60);
         QCOMPARE(seen.size(), 1);
     }
 
-    void anExpiryWaitingForDeliveryIsDroppedByRearming()
-    {
+    void anExpiryWaitingForDeliveryIsDroppedByRearming() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         const auto h = port->AddTimerTrigger();
-        port->OnTrigger = [&](TApdComPort& p, std::uint16_t msg, std::uint16_t handle, std::uint16_t data) {
+        port->OnTrigger = [&](TApdComPort& p, std::uint16_t msg, std::uint16_t handle,
+                              std::uint16_t data) {
             seen << Seen{msg, handle, data, clock.nowMs(), {}};
             if (msg == MsgDataAvailable) {
                 for (int i = 0; i < data; ++i)
@@ -271,20 +261,16 @@ private slots:
         };
         // A byte and the expiry arrive in the same instant, the byte first.
         clock.callAfter(110, [&] { lines.last->push("z"); });
-        port->SetTimerTrigger(h, 1, true);   // due at 110 ms
+        port->SetTimerTrigger(h, 1, true); // due at 110 ms
         clock.advance(110);
         clock.advance(0);
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].message, MsgDataAvailable);
     }
 
-    void unknownHandleIsAFailure()
-    {
-        QVERIFY(!port->SetTimerTrigger(77, 2, true).ok);
-    }
+    void unknownHandleIsAFailure() { QVERIFY(!port->SetTimerTrigger(77, 2, true).ok); }
 
-    void triggersSurviveReopeningAndNothingArrivesWhileClosed()
-    {
+    void triggersSurviveReopeningAndNothingArrivesWhileClosed() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         const auto h = port->AddTimerTrigger();
@@ -293,7 +279,7 @@ private slots:
         const int before = int(seen.size());
         port->setOpen(false);
         clock.advance(1000);
-        QCOMPARE(int(seen.size()), before);   // the armed trigger died with the port
+        QCOMPARE(int(seen.size()), before); // the armed trigger died with the port
         QVERIFY(port->setOpen(true).ok);
         QVERIFY(port->SetTimerTrigger(h, 2, true).ok);
         clock.advance(200);
@@ -302,8 +288,7 @@ private slots:
         QCOMPARE(seen.last().handle, h);
     }
 
-    void changingComNumberWhileOpenReopens()
-    {
+    void changingComNumberWhileOpenReopens() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         QVERIFY(port->setComNumber(5).ok);
@@ -311,8 +296,7 @@ private slots:
         QCOMPARE(lines.devices, (QStringList{"/dev/ttyUSB0", "sim"}));
     }
 
-    void inputBufferOverrunsAt4096Bytes()
-    {
+    void inputBufferOverrunsAt4096Bytes() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         lines.last->push(QByteArray(5000, 'x'));
@@ -321,8 +305,7 @@ private slots:
         QCOMPARE(seen[0].data, 4096);
     }
 
-    void lostLineClosesThePortAndTellsTheOwnerOnce()
-    {
+    void lostLineClosesThePortAndTellsTheOwnerOnce() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
         QStringList told;
@@ -338,16 +321,17 @@ private slots:
         QVERIFY(!port->Open());
         clock.advance(1000);
         QCOMPARE(told, QStringList{"/dev/ttyUSB0 was disconnected"});
-        QCOMPARE(int(seen.size()), before);   // no expiry after the loss
+        QCOMPARE(int(seen.size()), before); // no expiry after the loss
         QVERIFY(!port->PutBlock("x", 1).ok);
-        QVERIFY(port->setOpen(true).ok);   // re-plugged
+        QVERIFY(port->setOpen(true).ok); // re-plugged
     }
 
-    void destroyingThePortInsideItsHandlerIsSafe()
-    {
+    void destroyingThePortInsideItsHandlerIsSafe() {
         port->setComNumber(1);
         QVERIFY(port->setOpen(true).ok);
-        port->OnTrigger = [this](TApdComPort&, std::uint16_t, std::uint16_t, std::uint16_t) { port.reset(); };
+        port->OnTrigger = [this](TApdComPort&, std::uint16_t, std::uint16_t, std::uint16_t) {
+            port.reset();
+        };
         lines.last->push("x");
         clock.runDue();
         QVERIFY(!port);

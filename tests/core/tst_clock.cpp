@@ -6,9 +6,8 @@ using namespace zu;
 
 class TestClock : public QObject {
     Q_OBJECT
-private slots:
-    void virtualCallbacksRunInTimeOrder()
-    {
+  private slots:
+    void virtualCallbacksRunInTimeOrder() {
         VirtualClock c;
         QList<int> order;
         c.callAfter(30, [&] { order << 30; });
@@ -25,8 +24,7 @@ private slots:
         QCOMPARE(order, (QList<int>{10, 15, 30}));
     }
 
-    void clockTimerRepeatsAndRestartsWhenEnabled()
-    {
+    void clockTimerRepeatsAndRestartsWhenEnabled() {
         VirtualClock c;
         ClockTimer t(c);
         int ticks = 0;
@@ -34,7 +32,7 @@ private slots:
         t.setInterval(500);
         t.start();
         c.advance(400);
-        t.start();   // restart
+        t.start(); // restart
         c.advance(400);
         QCOMPARE(ticks, 0);
         c.advance(100);
@@ -46,8 +44,7 @@ private slots:
         QCOMPARE(ticks, 3);
     }
 
-    void timerStoppedInsideItsOwnTimeoutStaysStopped()
-    {
+    void timerStoppedInsideItsOwnTimeoutStaysStopped() {
         VirtualClock c;
         ClockTimer t(c);
         int ticks = 0;
@@ -62,8 +59,7 @@ private slots:
         QVERIFY(!t.enabled());
     }
 
-    void realClockRunsCallbacksInOrderAndHonoursCancel()
-    {
+    void realClockRunsCallbacksInOrderAndHonoursCancel() {
         auto c = makeRealClock();
         QList<int> order;
         c->callAfter(30, [&] { order << 30; });
@@ -78,8 +74,7 @@ private slots:
         QCOMPARE(order, (QList<int>{0, 1, 20, 30}));
     }
 
-    void realClockSelfRepostingCallbackLetsTheEventLoopRun()
-    {
+    void realClockSelfRepostingCallbackLetsTheEventLoopRun() {
         auto c = makeRealClock();
         int spins = 0;
         bool stop = false;
@@ -96,8 +91,7 @@ private slots:
         QVERIFY(spins > 1);
     }
 
-    void realClockCallsBackOnTheEventLoop()
-    {
+    void realClockCallsBackOnTheEventLoop() {
         auto c = makeRealClock();
         bool fired = false;
         c->callAfter(5, [&] { fired = true; });

@@ -9,20 +9,19 @@ using namespace zu;
 
 class TestPortDirectory : public QObject {
     Q_OBJECT
-private slots:
-    void defaultAssignment_data()
-    {
+  private slots:
+    void defaultAssignment_data() {
         QTest::addColumn<QStringList>("system");
-        QTest::addColumn<QStringList>("expected");   // COM1.. in order
+        QTest::addColumn<QStringList>("expected"); // COM1.. in order
         QTest::newRow("nothing: sim is COM1") << QStringList{} << QStringList{"sim"};
         QTest::newRow("uarts, then USB, then ACM, by number")
             << QStringList{"ttyUSB1", "ttyACM0", "ttyS10", "ttyUSB0", "ttyS2"}
-            << QStringList{"/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0", "sim"};
+            << QStringList{"/dev/ttyS2",   "/dev/ttyS10",  "/dev/ttyUSB0",
+                           "/dev/ttyUSB1", "/dev/ttyACM0", "sim"};
         QTest::newRow("other names last") << QStringList{"rfcomm0", "ttyUSB0"}
                                           << QStringList{"/dev/ttyUSB0", "/dev/rfcomm0", "sim"};
     }
-    void defaultAssignment()
-    {
+    void defaultAssignment() {
         QFETCH(QStringList, system);
         QFETCH(QStringList, expected);
         PortDirectory d;
@@ -33,8 +32,7 @@ private slots:
         QVERIFY(!d.present(13));
     }
 
-    void twelvePortsLeaveNoRoomForTheSimulatedLine()
-    {
+    void twelvePortsLeaveNoRoomForTheSimulatedLine() {
         QStringList names;
         for (int i = 0; i < 14; ++i)
             names << QStringLiteral("ttyUSB%1").arg(i);
@@ -45,8 +43,7 @@ private slots:
             QVERIFY(d.device(n) != QLatin1String("sim"));
     }
 
-    void mapFileOverridesSingleNumbers()
-    {
+    void mapFileOverridesSingleNumbers() {
         PortDirectory d;
         d.assignDefaults({"ttyS0", "ttyUSB0"});
         d.applyMapText("# my bench\n"
@@ -56,15 +53,14 @@ private slots:
                        "COM2=\n",
                        "ports.conf");
         QCOMPARE(d.device(1), QStringLiteral("/dev/ttyS0"));
-        QCOMPARE(d.device(2), QString());   // left without a device
+        QCOMPARE(d.device(2), QString()); // left without a device
         QCOMPARE(d.device(3), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(d.device(4), QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"));
         QCOMPARE(d.device(5), QStringLiteral("sim"));
         QVERIFY(d.problems().isEmpty());
     }
 
-    void badLinesAreReportedAndSkipped_data()
-    {
+    void badLinesAreReportedAndSkipped_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("no equals") << QByteArray("COM3 /dev/ttyUSB0");
         QTest::newRow("COM0") << QByteArray("COM0=/dev/ttyUSB0");
@@ -73,8 +69,7 @@ private slots:
         QTest::newRow("relative device") << QByteArray("COM3=ttyUSB0");
         QTest::newRow("binary junk") << QByteArray("\x01\xff=\xfe", 4);
     }
-    void badLinesAreReportedAndSkipped()
-    {
+    void badLinesAreReportedAndSkipped() {
         QFETCH(QByteArray, line);
         PortDirectory d;
         d.assignDefaults({"ttyS0"});
@@ -87,24 +82,28 @@ private slots:
         QCOMPARE(d.device(8), QStringLiteral("sim"));
     }
 
-    void controlCharactersOfABadLineAreShownEscaped_data()
-    {
+    void controlCharactersOfABadLineAreShownEscaped_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("terminal colour codes") << QByteArray("COM3\x1b[31m=/dev/x") << "COM3\\x1B[31m=/dev/x";
-        QTest::newRow("bell and backspace") << QByteArray("C\x07OM\x08\x08=1") << "C\\x07OM\\x08\\x08=1";
-        QTest::newRow("carriage return inside") << QByteArray("COM3=x\rCOM4=/dev/ok") << "COM3=x\\x0DCOM4=/dev/ok";
-        QTest::newRow("delete and C1 control") << QByteArray("COM99=\x7f\xc2\x9b") << "COM99=\\x7F\\x9B";
-        QTest::newRow("right-to-left override") << QByteArray("COM0=\xe2\x80\xae/dev/x") << "COM0=\\u202E/dev/x";
-        QTest::newRow("device with control codes") << QByteArray("COM3=/dev/tty\x1b]0;pwned\x07")
-                                                   << "COM3=/dev/tty\\x1B]0;pwned\\x07";
+        QTest::newRow("terminal colour codes")
+            << QByteArray("COM3\x1b[31m=/dev/x") << "COM3\\x1B[31m=/dev/x";
+        QTest::newRow("bell and backspace")
+            << QByteArray("C\x07OM\x08\x08=1") << "C\\x07OM\\x08\\x08=1";
+        QTest::newRow("carriage return inside")
+            << QByteArray("COM3=x\rCOM4=/dev/ok") << "COM3=x\\x0DCOM4=/dev/ok";
+        QTest::newRow("delete and C1 control")
+            << QByteArray("COM99=\x7f\xc2\x9b") << "COM99=\\x7F\\x9B";
+        QTest::newRow("right-to-left override")
+            << QByteArray("COM0=\xe2\x80\xae/dev/x") << "COM0=\\u202E/dev/x";
+        QTest::newRow("device with control codes")
+            << QByteArray("COM3=/dev/tty\x1b]0;pwned\x07") << "COM3=/dev/tty\\x1B]0;pwned\\x07";
     }
-    void controlCharactersOfABadLineAreShownEscaped()
-    {
+    void controlCharactersOfABadLineAreShownEscaped() {
         QFETCH(QByteArray, line);
         QFETCH(QString, shown);
         PortDirectory d;
-        d.applyMapText(std::string_view(line.constData(), std::size_t(line.size())), "ports\x1b.conf");
+        d.applyMapText(std::string_view(line.constData(), std::size_t(line.size())),
+                       "ports\x1b.conf");
         QCOMPARE(d.problems().size(), 1);
         const QString p = d.problems()[0];
         QVERIFY2(p.startsWith("ports\\x1B.conf:1: "), qPrintable(p));
@@ -114,8 +113,7 @@ private slots:
         QCOMPARE(d.device(3), QString());
     }
 
-    void mapFileThatCannotBeReadWholeIsRefused()
-    {
+    void mapFileThatCannotBeReadWholeIsRefused() {
         QTemporaryDir home;
         QVERIFY(QDir().mkpath(home.filePath("zucomm")));
         QFile f(home.filePath("zucomm/ports.conf"));
@@ -135,13 +133,13 @@ private slots:
         const PortDirectory d = PortDirectory::detect();
         qunsetenv("XDG_CONFIG_HOME");
         QCOMPARE(d.problems().size(), 1);
-        QVERIFY2(d.problems()[0].startsWith(f.fileName() + ": larger than 1 MiB"), qPrintable(d.problems()[0]));
-        QVERIFY(!d.device(7).startsWith("/dev/ttyU"));   // not half of the line
-        QVERIFY(d.device(5) != QLatin1String("/dev/ttyUSB9"));   // nor the lines before it
+        QVERIFY2(d.problems()[0].startsWith(f.fileName() + ": larger than 1 MiB"),
+                 qPrintable(d.problems()[0]));
+        QVERIFY(!d.device(7).startsWith("/dev/ttyU"));         // not half of the line
+        QVERIFY(d.device(5) != QLatin1String("/dev/ttyUSB9")); // nor the lines before it
     }
 
-    void mapFileOfExactlyOneMebibyteIsRead()
-    {
+    void mapFileOfExactlyOneMebibyteIsRead() {
         QTemporaryDir home;
         QVERIFY(QDir().mkpath(home.filePath("zucomm")));
         QFile f(home.filePath("zucomm/ports.conf"));
@@ -157,8 +155,7 @@ private slots:
         QCOMPARE(d.device(7), QStringLiteral("/dev/ttyUSB5"));
     }
 
-    void legacyNodesWithoutAUartTakeNoNumber_data()
-    {
+    void legacyNodesWithoutAUartTakeNoNumber_data() {
         QTest::addColumn<QStringList>("types"); // name=type lines of the fake sysfs
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<QStringList>("expected"); // COM1.. in order
@@ -174,8 +171,7 @@ private slots:
         QTest::newRow("a node whose type cannot be read is kept")
             << QStringList{} << QStringList{"ttyS5"} << QStringList{"/dev/ttyS5", "sim"};
     }
-    void legacyNodesWithoutAUartTakeNoNumber()
-    {
+    void legacyNodesWithoutAUartTakeNoNumber() {
         QFETCH(QStringList, types);
         QFETCH(QStringList, system);
         QFETCH(QStringList, expected);
@@ -194,8 +190,7 @@ private slots:
             QCOMPARE(d.device(n), n <= expected.size() ? expected[n - 1] : QString());
     }
 
-    void simulatedPortAndAdapters_data()
-    {
+    void simulatedPortAndAdapters_data() {
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<QByteArray>("map");
         QTest::addColumn<int>("simulated");
@@ -211,8 +206,7 @@ private slots:
             << QStringList{} << QByteArray("COM1=\nCOM7=sim") << 7 << false;
         QTest::newRow("no sim") << QStringList{"ttyS0"} << QByteArray("COM2=") << 0 << false;
     }
-    void simulatedPortAndAdapters()
-    {
+    void simulatedPortAndAdapters() {
         QFETCH(QStringList, system);
         QFETCH(QByteArray, map);
         QFETCH(int, simulated);
@@ -224,8 +218,7 @@ private slots:
         QCOMPARE(d.hasAdapter(), adapter);
     }
 
-    void mapFileFollowsXdgConfigHome()
-    {
+    void mapFileFollowsXdgConfigHome() {
         qputenv("XDG_CONFIG_HOME", "/tmp/zu-config");
         QCOMPARE(PortDirectory::mapFilePath(), QStringLiteral("/tmp/zu-config/zucomm/ports.conf"));
         qunsetenv("XDG_CONFIG_HOME");

@@ -22,8 +22,7 @@ namespace {
 struct Pty {
     int master = -1;
     QString slave;
-    Pty()
-    {
+    Pty() {
         master = posix_openpt(O_RDWR | O_NOCTTY);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
             return;
@@ -31,24 +30,23 @@ struct Pty {
         fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     }
     ~Pty() { closeMaster(); }
-    void closeMaster()
-    {
+    void closeMaster() {
         if (master >= 0)
             ::close(master);
         master = -1;
     }
-    QByteArray read()
-    {
+    QByteArray read() {
         QByteArray out;
         char buf[256];
         for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;)
             out.append(buf, n);
         return out;
     }
-    void write(const QByteArray& b) { QCOMPARE(::write(master, b.constData(), size_t(b.size())), ssize_t(b.size())); }
+    void write(const QByteArray& b) {
+        QCOMPARE(::write(master, b.constData(), size_t(b.size())), ssize_t(b.size()));
+    }
     // The line speed the device side has set, as the far end sees it.
-    speed_t speed() const
-    {
+    speed_t speed() const {
         termios t{};
         return tcgetattr(master, &t) == 0 ? cfgetospeed(&t) : speed_t(-1);
     }
@@ -58,9 +56,8 @@ struct Pty {
 
 class TestQtSerialLine : public QObject {
     Q_OBJECT
-private slots:
-    void talksSevenBitsEvenParityThroughAPty()
-    {
+  private slots:
+    void talksSevenBitsEvenParityThroughAPty() {
         Pty pty;
         QVERIFY(!pty.slave.isEmpty());
         QtSerialLine line(pty.slave);
@@ -75,15 +72,14 @@ private slots:
         QCOMPARE(sent, QByteArray(":010347000002B3\r\n"));
         pty.write(":01030400FA0000FE\r\n");
         QTRY_COMPARE(got, QByteArray(":01030400FA0000FE\r\n"));
-        line.applySettings({38400, 8, LineParity::None, 1});   // RTU now: must not fail on a pty
+        line.applySettings({38400, 8, LineParity::None, 1}); // RTU now: must not fail on a pty
         QVERIFY(line.write(QByteArray::fromHex("010347000002D0BF")));
         sent.clear();
         QTRY_COMPARE(sent += pty.read(), QByteArray::fromHex("010347000002D0BF"));
         QVERIFY(line.isOpen());
     }
 
-    void aFrameSentAfterASettingChangeGoesOutWithTheNewSetting()
-    {
+    void aFrameSentAfterASettingChangeGoesOutWithTheNewSetting() {
         // The far end reads nothing at first, so most of a large block stays queued.
         Pty pty;
         QtSerialLine line(pty.slave);
@@ -96,7 +92,7 @@ private slots:
         QVERIFY(line.write(block));
         line.applySettings({38400, 8, LineParity::None, 1});
         QVERIFY(line.write("NEXT"));
-        QCOMPARE(pty.speed(), speed_t(B2400));   // the block is still on its way
+        QCOMPARE(pty.speed(), speed_t(B2400)); // the block is still on its way
 
         QByteArray got;
         speed_t speedWhenNextCame = 0;
@@ -117,8 +113,7 @@ private slots:
         QVERIFY(line.isOpen());
     }
 
-    void missingDeviceIsAnErrorNamingIt()
-    {
+    void missingDeviceIsAnErrorNamingIt() {
         QtSerialLine line(QStringLiteral("/dev/ttyUSB97"));
         QString error;
         QVERIFY(!line.open({}, &error));
@@ -126,23 +121,21 @@ private slots:
         QVERIFY(!line.isOpen());
     }
 
-    void notADeviceIsAnError()
-    {
+    void notADeviceIsAnError() {
         QtSerialLine line(QStringLiteral("/etc/hostname"));
         QString error;
         QVERIFY(!line.open({}, &error));
         QVERIFY(!error.isEmpty());
     }
 
-    void farEndClosingIsReportedOnce()
-    {
+    void farEndClosingIsReportedOnce() {
         Pty pty;
         QtSerialLine line(pty.slave);
         QString error;
         QVERIFY(line.open({9600, 8, LineParity::None, 1}, &error));
         QStringList failures;
         line.failed = [&](const QString& why) { failures << why; };
-        pty.closeMaster();   // the adapter is pulled
+        pty.closeMaster(); // the adapter is pulled
         QTRY_COMPARE(failures.size(), 1);
         QVERIFY(!line.isOpen());
         QVERIFY(!line.write("x"));
@@ -150,30 +143,28 @@ private slots:
         QCOMPARE(failures.size(), 1);
     }
 
-    void aClosedFarEndIsNamedAsTheCause()
-    {
+    void aClosedFarEndIsNamedAsTheCause() {
         Pty pty;
         QtSerialLine line(pty.slave);
         QString error;
         QVERIFY(line.open({9600, 8, LineParity::None, 1}, &error));
         QStringList failures;
         line.failed = [&](const QString& why) { failures << why; };
-        pty.closeMaster();   // zusim ends, say
+        pty.closeMaster(); // zusim ends, say
         QTRY_COMPARE(failures.size(), 1);
         // Not the errno of an older call (a pty has no modem lines to raise).
         QVERIFY2(!failures[0].contains("ioctl"), qPrintable(failures[0]));
-        QVERIFY2(failures[0].startsWith(pty.slave + " was closed at its far end"), qPrintable(failures[0]));
+        QVERIFY2(failures[0].startsWith(pty.slave + " was closed at its far end"),
+                 qPrintable(failures[0]));
     }
 
-    void permissionHintNamesTheDevicesOwnerAndGroup_data()
-    {
+    void permissionHintNamesTheDevicesOwnerAndGroup_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("groupMayUse");
         QTest::newRow("its group may use it") << 0060 << true;
         QTest::newRow("only its owner") << 0000 << false;
     }
-    void permissionHintNamesTheDevicesOwnerAndGroup()
-    {
+    void permissionHintNamesTheDevicesOwnerAndGroup() {
         QFETCH(int, mode);
         QFETCH(bool, groupMayUse);
         Pty pty;
@@ -197,19 +188,23 @@ private slots:
             QVERIFY(!line.open({9600, 8, LineParity::None, 1}, &error));
         }
         QVERIFY2(error.startsWith("Permission denied on " + pty.slave), qPrintable(error));
-        QVERIFY2(error.contains(QStringLiteral("owner %1, group %2").arg(owner, group)), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("owner %1, group %2").arg(owner, group)),
+                 qPrintable(error));
         if (groupMayUse)
-            QVERIFY2(error.contains(QStringLiteral("usermod -aG %1 ").arg(group)), qPrintable(error));
+            QVERIFY2(error.contains(QStringLiteral("usermod -aG %1 ").arg(group)),
+                     qPrintable(error));
         else
-            QVERIFY2(error.contains(QStringLiteral("only %1 may open it").arg(owner)), qPrintable(error));
+            QVERIFY2(error.contains(QStringLiteral("only %1 may open it").arg(owner)),
+                     qPrintable(error));
         if (group != QLatin1String("dialout"))
             QVERIFY2(!error.contains("dialout"), qPrintable(error));
     }
 
-    void portOwnerIsToldWhenTheAdapterIsPulled()
-    {
+    void portOwnerIsToldWhenTheAdapterIsPulled() {
         struct Factory : LineFactory {
-            std::unique_ptr<SerialLine> create(const QString& d) override { return std::make_unique<QtSerialLine>(d); }
+            std::unique_ptr<SerialLine> create(const QString& d) override {
+                return std::make_unique<QtSerialLine>(d);
+            }
         } factory;
         Pty pty;
         PortDirectory ports;

@@ -16,30 +16,26 @@ namespace {
 
 struct TermCall {
     int fd;
-    bool drain;      // tcdrain; else tcsetattr
-    int action;      // TCSANOW, TCSADRAIN, TCSAFLUSH
+    bool drain; // tcdrain; else tcsetattr
+    int action; // TCSANOW, TCSADRAIN, TCSAFLUSH
     speed_t speed;
 };
 QList<TermCall>* g_calls = nullptr;
 
-template <typename F>
-F next(const char* name)
-{
+template <typename F> F next(const char* name) {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
 } // namespace
 
-extern "C" int tcsetattr(int fd, int action, const struct termios* t)
-{
+extern "C" int tcsetattr(int fd, int action, const struct termios* t) {
     static const auto real = next<int (*)(int, int, const struct termios*)>("tcsetattr");
     if (g_calls)
         g_calls->append({fd, false, action, cfgetospeed(t)});
     return real(fd, action, t);
 }
 
-extern "C" int tcdrain(int fd)
-{
+extern "C" int tcdrain(int fd) {
     static const auto real = next<int (*)(int)>("tcdrain");
     if (g_calls)
         g_calls->append({fd, true, 0, 0});
@@ -50,9 +46,8 @@ using namespace zu;
 
 class TestQtSerialLineDrain : public QObject {
     Q_OBJECT
-private slots:
-    void settingChangeWaitsForTheDriversQueue()
-    {
+  private slots:
+    void settingChangeWaitsForTheDriversQueue() {
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
         QtSerialLine line(QString::fromLocal8Bit(ptsname(master)));
@@ -71,10 +66,10 @@ private slots:
             return !c.drain && c.speed == B38400;
         });
         QVERIFY2(set != calls.end(), "the new speed never reached tcsetattr");
-        const bool drained = set->action == TCSADRAIN || set->action == TCSAFLUSH
-                             || std::any_of(calls.begin(), set, [&](const TermCall& c) {
-                                    return c.drain && c.fd == set->fd;
-                                });
+        const bool drained = set->action == TCSADRAIN || set->action == TCSAFLUSH ||
+                             std::any_of(calls.begin(), set, [&](const TermCall& c) {
+                                 return c.drain && c.fd == set->fd;
+                             });
         QVERIFY2(drained, "the speed was changed while sent bytes may still wait in the driver");
         line.close();
         ::close(master);

@@ -412,17 +412,17 @@ class TestCliEndToEnd : public QObject {
 
     void resultsToAFullDiscFail_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("read") << QStringList{"read", "--port", "sim", "--address", "1",
-                                             "--register", "0x4701"};
+        QTest::newRow("read") << QStringList{"read", "--port",     "sim",   "--address",
+                                             "1",    "--register", "0x4701"};
         QTest::newRow("write") << QStringList{"write",      "--port", "sim",     "--address", "1",
                                               "--register", "0x4701", "--value", "1000"};
-        QTest::newRow("monitor") << QStringList{"monitor", "--port",    "sim",
-                                                "--address", "1", "--seconds", "20"};
+        QTest::newRow("monitor") << QStringList{"monitor", "--port",    "sim", "--address",
+                                                "1",       "--seconds", "20"};
     }
     void resultsToAFullDiscFail() {
         QFETCH(QStringList, args);
-        const Ran r = RunProgram(ZucommPath(), args, work_.path(), env_, 15000,
-                                 QStringLiteral("/dev/full"));
+        const Ran r =
+            RunProgram(ZucommPath(), args, work_.path(), env_, 15000, QStringLiteral("/dev/full"));
         QCOMPARE(r.err, "zucomm " + args[0] +
                             ": the results could not be written to standard output: No space "
                             "left on device\n");
@@ -434,7 +434,8 @@ class TestCliEndToEnd : public QObject {
         QVERIFY(sim.start({}, nextLink()));
         QProcess monitor;
         monitor.setProgram(ZucommPath());
-        monitor.setArguments({"monitor", "--port", sim.path(), "--address", "1", "--seconds", "30"});
+        monitor.setArguments(
+            {"monitor", "--port", sim.path(), "--address", "1", "--seconds", "30"});
         monitor.setWorkingDirectory(work_.path());
         monitor.setProcessEnvironment(env_);
         monitor.start();

@@ -74,8 +74,8 @@ class RigLines : public LineFactory {
             simLine = line.get();
             inner = std::move(line);
         } else {
-            auto line = std::make_unique<ScriptedLine>(QStringLiteral("scripted line"), clock_,
-                                                       responder_);
+            auto line =
+                std::make_unique<ScriptedLine>(QStringLiteral("scripted line"), clock_, responder_);
             if (device != "script")
                 line->openError = QStringLiteral("No such file or directory");
             scripted = line.get();

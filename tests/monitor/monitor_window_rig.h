@@ -4,8 +4,8 @@
 // with scripted message boxes.
 #include "core/app_state.h"
 #include "core/clock.h"
-#include "monitor/widgets/monitor_controls.h"
 #include "monitor/logic/monitor_engine.h"
+#include "monitor/widgets/monitor_controls.h"
 #include "monitor/widgets/monitor_window.h"
 #include "sim/lib/standard_line_factory.h"
 #include "ui/dialogs.h"

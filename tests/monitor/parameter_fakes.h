@@ -1,9 +1,9 @@
 #pragma once
 // Recording fakes for the parameter panel and editing logic, and a fixture
 // that plays read-backs from a table of device registers.
+#include "device/register_map.h"
 #include "monitor/logic/parameter_editing.h"
 #include "monitor/logic/parameter_panel.h"
-#include "device/register_map.h"
 
 #include <QString>
 #include <QStringList>

@@ -48,8 +48,7 @@ void TestMonitorFeedback::silentAddressIsNamedWhenItsSlotIsDropped() {
         },
         30000);
     QVERIFY(dropped);
-    QCOMPARE(rig.view.dropped,
-             std::vector<std::string>{"0 9: no reply to 4 requests in a row"});
+    QCOMPARE(rig.view.dropped, std::vector<std::string>{"0 9: no reply to 4 requests in a row"});
     QVERIFY2(!everGreen, "the lamp of a slot that never answered was green");
 }
 

@@ -2,10 +2,10 @@
 // controllers (A at 1, B at 2, C at 3) on virtual time: news where the eye is,
 // a layout that follows the window rather than the screen it opened on, and
 // the keyboard.
-#include "monitor/widgets/front_panel_widget.h"
-#include "monitor/widgets/parameter_panel_form.h"
 #include "monitor/logic/recording_monitor_view.h"
 #include "monitor/logic/status_display.h"
+#include "monitor/widgets/front_panel_widget.h"
+#include "monitor/widgets/parameter_panel_form.h"
 #include "monitor_window_rig.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "core/reply_gathering.h"
 #include "core/app_state.h"
+#include "core/reply_gathering.h"
 #include "core/texts.h"
 #include "protocol/pc_port_face.h"
 #include "protocol/protocol_window.h"
@@ -54,8 +54,7 @@ class TestPcPortDialog : public QObject {
         replies = std::make_unique<ReplyGathering>(*state);
     }
     void openWindow() {
-        window = std::make_unique<TProtocol>(
-            ProtocolContext{*state, dialogs, *replies, nullptr});
+        window = std::make_unique<TProtocol>(ProtocolContext{*state, dialogs, *replies, nullptr});
         window->show();
     }
     RadioGroup* group(const char* name) { return window->findChild<RadioGroup*>(name); }

@@ -9,16 +9,14 @@
 namespace zu::test {
 
 class FilesAsNobodyWhenRoot {
-public:
-    FilesAsNobodyWhenRoot()
-    {
+  public:
+    FilesAsNobodyWhenRoot() {
         if (root_) {
             setfsgid(kNobody);
             setfsuid(kNobody);
         }
     }
-    ~FilesAsNobodyWhenRoot()
-    {
+    ~FilesAsNobodyWhenRoot() {
         if (root_) {
             setfsuid(0);
             setfsgid(0);
@@ -27,7 +25,7 @@ public:
     FilesAsNobodyWhenRoot(const FilesAsNobodyWhenRoot&) = delete;
     FilesAsNobodyWhenRoot& operator=(const FilesAsNobodyWhenRoot&) = delete;
 
-private:
+  private:
     static constexpr unsigned kNobody = 65534;
     const bool root_ = ::geteuid() == 0;
 };

@@ -7,8 +7,8 @@
 // them up at its next turn.
 #include "core/apd_com_port.h"
 #include "core/reply_transaction.h"
-#include "monitor/logic/monitor_model.h"
 #include "device/reply_check.h"
+#include "monitor/logic/monitor_model.h"
 #include "monitor/logic/monitor_view.h"
 #include "monitor/logic/status_display.h"
 

@@ -110,7 +110,8 @@ void MonitorEngine::chooseAndSend() {
             model_.RequestSlot = std::uint8_t(i);
             model_.RequestKind = 0;
             requestAddress_ = model_.deviceSlots[i].address;
-            sendRequest(regmap::IdentFunction, regmap::IdentRegister, regmap::IdentCount, 0, i, false);
+            sendRequest(regmap::IdentFunction, regmap::IdentRegister, regmap::IdentCount, 0, i,
+                        false);
             return;
         }
     }
@@ -126,7 +127,7 @@ void MonitorEngine::sendRequest(int function, int reg, int operand, int kind, in
     rq.reg = reg & 0xFFFF;
     rq.operand = operand & 0xFFFF;
     rq.frame = codec::BuildRequest(rtu, rq.address, function, rq.reg, rq.operand);
-    const ReplyWait wait = rq.address == 0                             ? ReplyWait::Broadcast
+    const ReplyWait wait = rq.address == 0                       ? ReplyWait::Broadcast
                            : (q.UnlockPending || q.WritePending) ? ReplyWait::Write
                                                                  : ReplyWait::Read;
     timeoutTicks_ = ReplyTimeoutTicks(rtu, app_.Com.ComBaud, wait);
@@ -175,7 +176,8 @@ void MonitorEngine::putFrame() {
     if (!port_.Open())
         return;
     // A refused block (line broken) ends in OnLineLost or in the time-out.
-    reply_.start(inFlight_.request.frame, replyRules_, [this](const GatheredReply& r) { onReply(r); });
+    reply_.start(inFlight_.request.frame, replyRules_,
+                 [this](const GatheredReply& r) { onReply(r); });
     awaitingReply_ = true;
 }
 
@@ -229,8 +231,8 @@ bool MonitorEngine::endsWithoutParsing() {
 // ------------------------------------------------------------------ parsing
 
 void MonitorEngine::parse(const GatheredReply& reply) {
-    const CheckedReply r = CheckReply(inFlight_.request, reply.bytes.data(),
-                                      int(reply.bytes.size()), reply.overflow);
+    const CheckedReply r =
+        CheckReply(inFlight_.request, reply.bytes.data(), int(reply.bytes.size()), reply.overflow);
     errorState_ = r.errorState;
     switch (r.kind) {
     case ReplyKind::Bad:

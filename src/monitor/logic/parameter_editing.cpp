@@ -2,8 +2,8 @@
 
 #include "core/codec.h"
 #include "core/texts.h"
-#include "monitor/logic/parameter_panel.h"
 #include "device/register_map.h"
+#include "monitor/logic/parameter_panel.h"
 
 #include <QRegularExpression>
 

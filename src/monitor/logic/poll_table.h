@@ -1,7 +1,7 @@
 #pragma once
 // Which registers each request kind of the monitor's poll reads, for one slot.
-#include "monitor/logic/monitor_model.h"
 #include "device/register_map.h"
+#include "monitor/logic/monitor_model.h"
 
 #include <optional>
 

@@ -3,8 +3,8 @@
 // status lamp, address label and picker, connect button, PV/SV read-outs,
 // alarm lamps, output gauges and the (unused) event/current panel. Every
 // control carries its name with the slot digit as objectName.
-#include "monitor/widgets/monitor_controls.h"
 #include "monitor/logic/monitor_view.h"
+#include "monitor/widgets/monitor_controls.h"
 
 #include <QWidget>
 

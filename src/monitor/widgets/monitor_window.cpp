@@ -2,11 +2,11 @@
 
 #include "core/app_state.h"
 #include "core/texts.h"
+#include "monitor/logic/monitor_engine.h"
+#include "monitor/logic/parameter_panel.h"
 #include "monitor/widgets/front_panel_widget.h"
 #include "monitor/widgets/monitor_controls.h"
-#include "monitor/logic/monitor_engine.h"
 #include "monitor/widgets/monitor_slot_column.h"
-#include "monitor/logic/parameter_panel.h"
 #include "monitor/widgets/parameter_panel_form.h"
 #include "ui/dialogs.h"
 #include "ui/gauge.h"

@@ -1,7 +1,7 @@
 #include "monitor/widgets/parameter_panel_form.h"
 
-#include "monitor/logic/parameter_editing.h"
 #include "device/register_map.h"
+#include "monitor/logic/parameter_editing.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
