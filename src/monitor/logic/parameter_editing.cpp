@@ -2,6 +2,7 @@
 
 #include "core/codec.h"
 #include "core/texts.h"
+#include "device/panel_controls.h"
 #include "device/register_map.h"
 #include "monitor/logic/parameter_panel.h"
 
@@ -12,16 +13,19 @@ namespace zu {
 namespace {
 
 constexpr std::string_view kLists[] = {
-    "CtrlSet",  "RunStop",  "HeatCool", "Out1Sel",     "Out2Sel",    "ComWrite", "LockStatus",
-    "AT",       "InputA",   "InputB",   "Unit",        "ProgDisp",   "Pointer",  "ALM1Mode",
-    "ALM2Mode", "ALM3Mode", "SALMode",  "OutputType1", "OutputType2"};
+    ctl::CtrlSet,  ctl::RunStop,    ctl::HeatCool,    ctl::Out1Sel,    ctl::Out2Sel,
+    ctl::ComWrite, ctl::LockStatus, ctl::AT,          ctl::InputA,     ctl::InputB,
+    ctl::Unit,     ctl::ProgDisp,   ctl::Pointer,     ctl::ALM1Mode,   ctl::ALM2Mode,
+    ctl::ALM3Mode, ctl::SALMode,    ctl::OutputType1, ctl::OutputType2};
 
 constexpr std::string_view kEditBoxes[] = {
-    "SV",        "RangeHi",      "RangeLo",   "UpLimit1",     "DnLimit1", "UpLimit2", "DnLimit2",
-    "UpLimit3",  "DnLimit3",     "Pb",        "Ti",           "Td",       "IOffset",  "PDOffset",
-    "Coeff",     "DeadBand1",    "DeadBand2", "Hyst1",        "Hyst2",    "CurrHi",   "CurrLo",
-    "HCPeriod1", "HCPeriodPID1", "HCPeriod2", "HCPeriodPID2", "OUTQ1",    "OUTQ2",    "PVTune",
-    "RTDOfs",    "RTDGain",      "TCOfs",     "TCGain",       "ColdJ",    "mVOfs",    "mVGain"};
+    ctl::SV,        ctl::RangeHi,   ctl::RangeLo,      ctl::UpLimit1,  ctl::DnLimit1,
+    ctl::UpLimit2,  ctl::DnLimit2,  ctl::UpLimit3,     ctl::DnLimit3,  ctl::Pb,
+    ctl::Ti,        ctl::Td,        ctl::IOffset,      ctl::PDOffset,  ctl::Coeff,
+    ctl::DeadBand1, ctl::DeadBand2, ctl::Hyst1,        ctl::Hyst2,     ctl::CurrHi,
+    ctl::CurrLo,    ctl::HCPeriod1, ctl::HCPeriodPID1, ctl::HCPeriod2, ctl::HCPeriodPID2,
+    ctl::OUTQ1,     ctl::OUTQ2,     ctl::PVTune,       ctl::RTDOfs,    ctl::RTDGain,
+    ctl::TCOfs,     ctl::TCGain,    ctl::ColdJ,        ctl::mVOfs,     ctl::mVGain};
 
 constexpr int KeyEnter = 13;
 
@@ -56,8 +60,8 @@ enum class Permission { Granted, WriteOff, NotRead, SecurityLevel };
 Permission WritePermission(const DeviceSlot& slot, std::string_view control) {
     if (slot.Family == 'C' && slot.SecurityLevelCode != 8) {
         const std::uint32_t level = slot.SecurityLevelCode;
-        const bool sv = control == "SV";
-        const bool at = control == "AT";
+        const bool sv = control == ctl::SV;
+        const bool at = control == ctl::AT;
         return (level == 2 && sv) || (level == 4 && (sv || at)) ? Permission::Granted
                                                                 : Permission::SecurityLevel;
     }
@@ -212,7 +216,7 @@ void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
         return;
     DeviceSlot& slot = *model_.selected();
 
-    if (slot.Family == 'C' && list == "Pointer") {
+    if (slot.Family == 'C' && list == ctl::Pointer) {
         // Family C keeps its decimals as a display choice of the program.
         if (item < 0 || item >= regmap::Pointer.size()) {
             refuse(qs(text::NoticeNoItem).arg(what));
@@ -238,7 +242,7 @@ void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
         refuse(qs(text::NoticeNoItem).arg(what));
         return;
     }
-    const int value = list == "LockStatus" ? regmap::LockStatusWriteValue(item) : item;
+    const int value = list == ctl::LockStatus ? regmap::LockStatusWriteValue(item) : item;
     const Permission permission = WritePermission(slot, list);
     // The level refuses the unlock as well: nothing goes.
     if (permission == Permission::SecurityLevel) {
@@ -248,7 +252,7 @@ void ParameterEditing::CtrlSetCloseUp(std::string_view list, int item) {
     if (row->needsUnlock())
         model_.req.UnlockPending = true;
 
-    if (permission == Permission::Granted || list == "ComWrite") {
+    if (permission == Permission::Granted || list == ctl::ComWrite) {
         const std::string_view shown = row->table->items[std::size_t(item)];
         queueWrite(what, row->address, value,
                    QString::fromLatin1(shown.data(), qsizetype(shown.size())));
@@ -266,7 +270,7 @@ bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QStr
         return true;
     DeviceSlot& slot = *model_.selected();
 
-    const int decimals = box == "Coeff" ? 2 : 1;
+    const int decimals = box == ctl::Coeff ? 2 : 1;
     const QString typed = text.trimmed();
     const QString number = closeUpSign(text);
     // An empty box or a lone sign is no number either, though the parser
@@ -306,9 +310,9 @@ bool ParameterEditing::RangeHiKeyPress(std::string_view box, int key, const QStr
 
 void ParameterEditing::ClearBt1Click(std::string_view button) {
     const char* question = nullptr;
-    if (button == "ClearBt1")
+    if (button == ctl::ClearBt1)
         question = text::RestoreDefaultConfirm;
-    else if (button == "ClearBt2")
+    else if (button == ctl::ClearBt2)
         question = text::ClearFactoryConfirm;
     else
         return;

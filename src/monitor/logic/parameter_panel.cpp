@@ -2,6 +2,7 @@
 
 #include "core/codec.h"
 #include "core/texts.h"
+#include "device/panel_controls.h"
 #include "device/register_map.h"
 
 namespace zu {
@@ -10,87 +11,87 @@ namespace {
 
 constexpr PanelControl kControls[] = {
     // group boxes and panels
-    {"CtrlBox", "", "Control", ""},
-    {"TempBox", "", "Input", ""},
-    {"PIDBox", "", "PID Parameter", ""},
-    {"OnOffBox", "", "ON-OFF", ""},
-    {"ManuBox", "", "Manual", ""},
-    {"AlmBox", "", "Alarm", ""},
-    {"AdjustBox", "", "PV tuning", ""},
-    {"SecurityPL", "", "Security ", ""},
-    {"FWVersion", "", "Firmware Version", ""},
+    {ctl::CtrlBox, "", "Control", ""},
+    {ctl::TempBox, "", "Input", ""},
+    {ctl::PIDBox, "", "PID Parameter", ""},
+    {ctl::OnOffBox, "", "ON-OFF", ""},
+    {ctl::ManuBox, "", "Manual", ""},
+    {ctl::AlmBox, "", "Alarm", ""},
+    {ctl::AdjustBox, "", "PV tuning", ""},
+    {ctl::SecurityPL, "", "Security ", ""},
+    {ctl::FWVersion, "", "Firmware Version", ""},
     // Control
-    {"CtrlSet", "CtrlSetLb", "Ctrl. Method", ""},
-    {"RunStop", "RunStopLb", "Run/Stop", ""},
-    {"HeatCool", "HeatCoolLb", "Heat/Cool", ""},
-    {"Out1Sel", "HeatCoolLb", "Out1", ""},
-    {"Out2Sel", "ComWLb", "Out2", ""},
-    {"ComWrite", "ComWLb", "Com.Write", ""},
-    {"LockStatus", "LockStatusLb", "Lock Status", ""},
-    {"AT", "ATLb", "Auto tuning", ""},
-    {"OutputType1", "OutType1LB", "Output Type1", ""},
-    {"OutputType2", "OutType2LB", "Output Type2", ""},
+    {ctl::CtrlSet, ctl::CtrlSetLb, "Ctrl. Method", ""},
+    {ctl::RunStop, ctl::RunStopLb, "Run/Stop", ""},
+    {ctl::HeatCool, ctl::HeatCoolLb, "Heat/Cool", ""},
+    {ctl::Out1Sel, ctl::HeatCoolLb, "Out1", ""},
+    {ctl::Out2Sel, ctl::ComWLb, "Out2", ""},
+    {ctl::ComWrite, ctl::ComWLb, "Com.Write", ""},
+    {ctl::LockStatus, ctl::LockStatusLb, "Lock Status", ""},
+    {ctl::AT, ctl::ATLb, "Auto tuning", ""},
+    {ctl::OutputType1, ctl::OutType1LB, "Output Type1", ""},
+    {ctl::OutputType2, ctl::OutType2LB, "Output Type2", ""},
     // Input
-    {"InputA", "InputLb", "Input Type", ""},
-    {"InputB", "InputLb", "Input Type", ""},
-    {"Unit", "UnitLb", "Unit", ""},
-    {"ProgDisp", "SVLb", "SV", "Program display"},
-    {"SV", "SVLb", "SV", ""},
-    {"RangeHi", "RangeHiLb", "Range Hi", ""},
-    {"RangeLo", "RangeLoLb", "Range Lo", ""},
-    {"Pointer", "PointerLb", "Decimal", ""},
+    {ctl::InputA, ctl::InputLb, "Input Type", ""},
+    {ctl::InputB, ctl::InputLb, "Input Type", ""},
+    {ctl::Unit, ctl::UnitLb, "Unit", ""},
+    {ctl::ProgDisp, ctl::SVLb, "SV", "Program display"},
+    {ctl::SV, ctl::SVLb, "SV", ""},
+    {ctl::RangeHi, ctl::RangeHiLb, "Range Hi", ""},
+    {ctl::RangeLo, ctl::RangeLoLb, "Range Lo", ""},
+    {ctl::Pointer, ctl::PointerLb, "Decimal", ""},
     // PID Parameter
-    {"Pb", "PbLb", "Pb", ""},
-    {"Ti", "TiLb", "Ti", ""},
-    {"Td", "TdLb", "Td", ""},
-    {"HCPeriodPID1", "PERIOD1Lb", "Ctrl. Period1", ""},
-    {"PDOffset", "PDOffsetLb", "PD Offset", ""},
-    {"IOffset", "IOffsetLb", "I Offset", ""},
-    {"HCPeriodPID2", "PERIOD2Lb", "Ctrl. Period2", ""},
-    {"Coeff", "CoeffLb", "P Coefficient", ""},
-    {"DeadBand1", "DeadLb1", "DeadBand", ""},
+    {ctl::Pb, ctl::PbLb, "Pb", ""},
+    {ctl::Ti, ctl::TiLb, "Ti", ""},
+    {ctl::Td, ctl::TdLb, "Td", ""},
+    {ctl::HCPeriodPID1, ctl::PERIOD1Lb, "Ctrl. Period1", ""},
+    {ctl::PDOffset, ctl::PDOffsetLb, "PD Offset", ""},
+    {ctl::IOffset, ctl::IOffsetLb, "I Offset", ""},
+    {ctl::HCPeriodPID2, ctl::PERIOD2Lb, "Ctrl. Period2", ""},
+    {ctl::Coeff, ctl::CoeffLb, "P Coefficient", ""},
+    {ctl::DeadBand1, ctl::DeadLb1, "DeadBand", ""},
     // ON-OFF
-    {"Hyst1", "Hyst1Lb", "Hystersis 1", ""},
-    {"Hyst2", "Hyst2Lb", "Hysterisis 2", ""},
-    {"DeadBand2", "DeadLb2", "DeadBand", ""},
+    {ctl::Hyst1, ctl::Hyst1Lb, "Hystersis 1", ""},
+    {ctl::Hyst2, ctl::Hyst2Lb, "Hysterisis 2", ""},
+    {ctl::DeadBand2, ctl::DeadLb2, "DeadBand", ""},
     // Manual
-    {"OUTQ1", "OUTQ1Lb", "Output 1 %", ""},
-    {"HCPeriod1", "CPeriod1Lb", "Ctrl. Period1", ""},
-    {"OUTQ2", "OUTQ2Lb", "Output 2 %", ""},
-    {"HCPeriod2", "CPeriod2Lb", "Ctrl. Period2", ""},
-    {"CurrHi", "CurrHiLb", "Tune Out High ", ""},
-    {"CurrLo", "CurrLoLb", "Tune Out Low", ""},
+    {ctl::OUTQ1, ctl::OUTQ1Lb, "Output 1 %", ""},
+    {ctl::HCPeriod1, ctl::CPeriod1Lb, "Ctrl. Period1", ""},
+    {ctl::OUTQ2, ctl::OUTQ2Lb, "Output 2 %", ""},
+    {ctl::HCPeriod2, ctl::CPeriod2Lb, "Ctrl. Period2", ""},
+    {ctl::CurrHi, ctl::CurrHiLb, "Tune Out High ", ""},
+    {ctl::CurrLo, ctl::CurrLoLb, "Tune Out Low", ""},
     // Alarm
-    {"ALM1Mode", "ALM1MLb", "Alarm 1 Mode", ""},
-    {"UpLimit1", "UP1LLb", "Up", "Alarm 1 Up"},
-    {"DnLimit1", "DN1LLb", "Down", "Alarm 1 Down"},
-    {"ALM2Mode", "ALM2MLb", "Alarm 2 Mode", ""},
-    {"UpLimit2", "UP2LLb", "Up", "Alarm 2 Up"},
-    {"DnLimit2", "DN2LLb", "Down", "Alarm 2 Down"},
-    {"ALM3Mode", "ALM3MLb", "Alarm 3 Mode", ""},
-    {"UpLimit3", "UP3LLb", "Up", "Alarm 3 Up"},
-    {"DnLimit3", "DN3LLb", "Down", "Alarm 3 Down"},
-    {"SALMode", "SAlmLb", "System Alarm", ""},
+    {ctl::ALM1Mode, ctl::ALM1MLb, "Alarm 1 Mode", ""},
+    {ctl::UpLimit1, ctl::UP1LLb, "Up", "Alarm 1 Up"},
+    {ctl::DnLimit1, ctl::DN1LLb, "Down", "Alarm 1 Down"},
+    {ctl::ALM2Mode, ctl::ALM2MLb, "Alarm 2 Mode", ""},
+    {ctl::UpLimit2, ctl::UP2LLb, "Up", "Alarm 2 Up"},
+    {ctl::DnLimit2, ctl::DN2LLb, "Down", "Alarm 2 Down"},
+    {ctl::ALM3Mode, ctl::ALM3MLb, "Alarm 3 Mode", ""},
+    {ctl::UpLimit3, ctl::UP3LLb, "Up", "Alarm 3 Up"},
+    {ctl::DnLimit3, ctl::DN3LLb, "Down", "Alarm 3 Down"},
+    {ctl::SALMode, ctl::SAlmLb, "System Alarm", ""},
     // PV tuning
-    {"PVTune", "PVTuneLb", "PV Offset", ""},
-    {"RTDOfs", "RTDOfsLb", "RTD Offset", ""},
-    {"RTDGain", "RTDGainLb", "RTD Gain", ""},
-    {"TCOfs", "TCOfsLb", "TC Offset", ""},
-    {"TCGain", "TCGainLb", "TC Gain", ""},
-    {"ColdJ", "ColdJLb", "Cold-J Offset", ""},
-    {"mVOfs", "mVOfsLb", "Linear Offset", ""},
-    {"mVGain", "mVGainLb", "Linear Gain", ""},
-    {"ClearBt1", "", "Restore Default Setting", ""},
-    {"ClearBt2", "", "Clear PV Adjust Value ", ""},
+    {ctl::PVTune, ctl::PVTuneLb, "PV Offset", ""},
+    {ctl::RTDOfs, ctl::RTDOfsLb, "RTD Offset", ""},
+    {ctl::RTDGain, ctl::RTDGainLb, "RTD Gain", ""},
+    {ctl::TCOfs, ctl::TCOfsLb, "TC Offset", ""},
+    {ctl::TCGain, ctl::TCGainLb, "TC Gain", ""},
+    {ctl::ColdJ, ctl::ColdJLb, "Cold-J Offset", ""},
+    {ctl::mVOfs, ctl::mVOfsLb, "Linear Offset", ""},
+    {ctl::mVGain, ctl::mVGainLb, "Linear Gain", ""},
+    {ctl::ClearBt1, "", "Restore Default Setting", ""},
+    {ctl::ClearBt2, "", "Clear PV Adjust Value ", ""},
 };
 
 constexpr OverlapGroup kOverlaps[] = {
-    {{{{"PIDBox", ""}, {"OnOffBox", ""}, {"ManuBox", ""}}}},
-    {{{{"HeatCool", ""}, {"Out1Sel", ""}, {"", ""}}}},
-    {{{{"ComWrite", ""}, {"Out2Sel", ""}, {"", ""}}}},
-    {{{{"IOffset", "IOffsetLb"}, {"PDOffset", "PDOffsetLb"}, {"", ""}}}},
-    {{{{"SV", ""}, {"ProgDisp", ""}, {"", ""}}}},
-    {{{{"InputB", ""}, {"InputA", ""}, {"", ""}}}},
+    {{{{ctl::PIDBox, ""}, {ctl::OnOffBox, ""}, {ctl::ManuBox, ""}}}},
+    {{{{ctl::HeatCool, ""}, {ctl::Out1Sel, ""}, {"", ""}}}},
+    {{{{ctl::ComWrite, ""}, {ctl::Out2Sel, ""}, {"", ""}}}},
+    {{{{ctl::IOffset, ctl::IOffsetLb}, {ctl::PDOffset, ctl::PDOffsetLb}, {"", ""}}}},
+    {{{{ctl::SV, ""}, {ctl::ProgDisp, ""}, {"", ""}}}},
+    {{{{ctl::InputB, ""}, {ctl::InputA, ""}, {"", ""}}}},
 };
 
 // A register word as the signed number it carries.
@@ -147,9 +148,9 @@ void ParameterPanel::enableMenu(MonitorMenu item, bool enabled) {
 void ParameterPanel::ApplyFamilyLayout(std::uint8_t family) {
     DeviceSlot* slot = model_.selected();
     if (family == 'A') {
-        view_.bringToFront("InputA");
+        view_.bringToFront(ctl::InputA);
     } else if (family == 'B' || family == 'C') {
-        view_.bringToFront("InputB");
+        view_.bringToFront(ctl::InputB);
         // A family-C device keeps the decimals chosen for it.
         if (family == 'C' && slot && slot->DecimalChoice < 0)
             slot->DecimalPlaces = 1;
@@ -201,9 +202,9 @@ void ParameterPanel::showKind10(DeviceSlot& slot, const std::uint16_t* v) {
         slot.ComWriteEnabled = v[6];
         if (slot.Family == 'B') {
             values_.alarmMode[2] = v[2];
-            view_.setListIndex("ALM3Mode", v[2]);
+            view_.setListIndex(ctl::ALM3Mode, v[2]);
             values_.decimalPoint = v[5];
-            view_.setListIndex("Pointer", v[5]);
+            view_.setListIndex(ctl::Pointer, v[5]);
             slot.DecimalPlaces = v[5];
         } else {
             // The device's own choice, not what the list shows: that may
@@ -213,15 +214,15 @@ void ParameterPanel::showKind10(DeviceSlot& slot, const std::uint16_t* v) {
         slot.DecimalPlaces =
             regmap::DecimalPlacesB(slot.DecimalPlaces, std::uint16_t(values_.unit));
     }
-    view_.setListIndex("AT", slot.AtSeen);
-    view_.setCaption("FWVersion", fromStd(regmap::FirmwareText(slot.FirmwareVersion)));
+    view_.setListIndex(ctl::AT, slot.AtSeen);
+    view_.setCaption(ctl::FWVersion, fromStd(regmap::FirmwareText(slot.FirmwareVersion)));
 }
 
 // 11: 0x4710..0x4717
 void ParameterPanel::showKind11(DeviceSlot& slot, const std::uint16_t* v) {
     if (slot.Family == 'A') {
         values_.inputType = v[0];
-        view_.setListIndex("InputA", v[0]);
+        view_.setListIndex(ctl::InputA, v[0]);
         slot.DecimalPlaces = regmap::DecimalPlacesA(v[0]);
         values_.controlMethod = v[1];
         values_.period1 = s16(v[2]);
@@ -238,15 +239,15 @@ void ParameterPanel::showKind11(DeviceSlot& slot, const std::uint16_t* v) {
         values_.hysteresis2 = s16(v[4]);
         values_.tuneHigh = s16(v[5]);
         values_.tuneLow = s16(v[6]);
-        showScaled("Coeff", values_.pCoefficient, 2);
-        showScaled("DeadBand1", values_.deadBand, 1);
-        showScaled("DeadBand2", values_.deadBand, 1);
-        showScaled("Hyst2", values_.hysteresis2, slot.DecimalPlaces);
+        showScaled(ctl::Coeff, values_.pCoefficient, 2);
+        showScaled(ctl::DeadBand1, values_.deadBand, 1);
+        showScaled(ctl::DeadBand2, values_.deadBand, 1);
+        showScaled(ctl::Hyst2, values_.hysteresis2, slot.DecimalPlaces);
     }
-    showScaled("PDOffset", values_.pdOffset, 1);
-    view_.setListIndex("ALM1Mode", values_.alarmMode[0]);
-    view_.setListIndex("ALM2Mode", values_.alarmMode[1]);
-    view_.setListIndex("Unit", values_.unit);
+    showScaled(ctl::PDOffset, values_.pdOffset, 1);
+    view_.setListIndex(ctl::ALM1Mode, values_.alarmMode[0]);
+    view_.setListIndex(ctl::ALM2Mode, values_.alarmMode[1]);
+    view_.setListIndex(ctl::Unit, values_.unit);
 }
 
 // 12: 0x4718..0x471F
@@ -265,46 +266,46 @@ void ParameterPanel::showKind12(DeviceSlot& slot, const std::uint16_t* v) {
             slot.HeatCoolCode = v[2];
             values_.lockItem = regmap::LockItemB(v[6]);
             values_.systemAlarm = v[7];
-            view_.setListIndex("SALMode", v[7]);
+            view_.setListIndex(ctl::SALMode, v[7]);
         } else {
             slot.Out1Function = v[2];
             slot.Out2Function = v[7];
-            view_.setListIndex("Out1Sel", v[2]);
-            view_.setListIndex("Out2Sel", v[7]);
+            view_.setListIndex(ctl::Out1Sel, v[2]);
+            view_.setListIndex(ctl::Out2Sel, v[7]);
             slot.HeatCoolCode = regmap::HeatCoolC(v[2], v[7]);
             values_.lockItem = regmap::LockItemC(slot.SecurityLevelCode);
         }
-        view_.setListIndex("InputB", v[0]);
-        showScaled("HCPeriod2", values_.period2, 0);
-        showScaled("HCPeriodPID2", values_.period2, 0);
+        view_.setListIndex(ctl::InputB, v[0]);
+        showScaled(ctl::HCPeriod2, values_.period2, 0);
+        showScaled(ctl::HCPeriodPID2, values_.period2, 0);
     }
-    view_.setListIndex("CtrlSet", values_.controlMethod);
+    view_.setListIndex(ctl::CtrlSet, values_.controlMethod);
     selectBoxByControlMethod(values_.controlMethod);
-    showScaled("PVTune", values_.pvOffset, 1);
-    view_.setListIndex("HeatCool", slot.HeatCoolCode);
-    showScaled("HCPeriod1", values_.period1, 0);
-    showScaled("HCPeriodPID1", values_.period1, 0);
-    view_.setListIndex("LockStatus", values_.lockItem);
-    view_.setListIndex("RunStop", slot.RunStopSeen == 4 ? 0 : slot.RunStopSeen);
-    view_.setListIndex("ComWrite", slot.ComWriteEnabled);
+    showScaled(ctl::PVTune, values_.pvOffset, 1);
+    view_.setListIndex(ctl::HeatCool, slot.HeatCoolCode);
+    showScaled(ctl::HCPeriod1, values_.period1, 0);
+    showScaled(ctl::HCPeriodPID1, values_.period1, 0);
+    view_.setListIndex(ctl::LockStatus, values_.lockItem);
+    view_.setListIndex(ctl::RunStop, slot.RunStopSeen == 4 ? 0 : slot.RunStopSeen);
+    view_.setListIndex(ctl::ComWrite, slot.ComWriteEnabled);
 }
 
 void ParameterPanel::selectBoxByControlMethod(int method) {
     switch (method) {
     case 1:
-        view_.bringToFront("OnOffBox");
-        setRowVisible({"ATLb", "AT"}, false);
+        view_.bringToFront(ctl::OnOffBox);
+        setRowVisible({ctl::ATLb, ctl::AT}, false);
         break;
     case 2:
-        view_.bringToFront("ManuBox");
-        setRowVisible({"ATLb", "AT"}, false);
+        view_.bringToFront(ctl::ManuBox);
+        setRowVisible({ctl::ATLb, ctl::AT}, false);
         break;
     case 0:
-        view_.bringToFront("PIDBox");
-        setRowVisible({"ATLb", "AT"}, true);
+        view_.bringToFront(ctl::PIDBox);
+        setRowVisible({ctl::ATLb, ctl::AT}, true);
         break;
     default: // Ramp Soak and unknown methods leave auto-tuning as it was
-        view_.bringToFront("PIDBox");
+        view_.bringToFront(ctl::PIDBox);
         break;
     }
 }
@@ -328,23 +329,23 @@ void ParameterPanel::showKind13(const DeviceSlot& slot, const std::uint16_t* v) 
         values_.integralTime = s16(v[5]);
         values_.derivativeTime = s16(v[6]);
         values_.integralOffset = s16(v[7]);
-        showScaled("UpLimit3", values_.upLimit[2], slot.DecimalPlaces);
-        showScaled("DnLimit3", values_.downLimit[2], slot.DecimalPlaces);
+        showScaled(ctl::UpLimit3, values_.upLimit[2], slot.DecimalPlaces);
+        showScaled(ctl::DnLimit3, values_.downLimit[2], slot.DecimalPlaces);
     }
-    showScaled("Pb", values_.proportionalBand, 1);
-    showScaled("Ti", values_.integralTime, 0);
-    showScaled("Td", values_.derivativeTime, 0);
-    showScaled("IOffset", values_.integralOffset, 1);
+    showScaled(ctl::Pb, values_.proportionalBand, 1);
+    showScaled(ctl::Ti, values_.integralTime, 0);
+    showScaled(ctl::Td, values_.derivativeTime, 0);
+    showScaled(ctl::IOffset, values_.integralOffset, 1);
     if (values_.integralTime == 0) {
-        view_.bringToFront("PDOffsetLb");
-        view_.bringToFront("PDOffset");
+        view_.bringToFront(ctl::PDOffsetLb);
+        view_.bringToFront(ctl::PDOffset);
     } else {
-        view_.bringToFront("IOffsetLb");
-        view_.bringToFront("IOffset");
+        view_.bringToFront(ctl::IOffsetLb);
+        view_.bringToFront(ctl::IOffset);
     }
-    showScaled("Hyst1", values_.hysteresis1, slot.DecimalPlaces);
-    showScaled("CurrHi", values_.tuneHigh, 0);
-    showScaled("CurrLo", values_.tuneLow, 0);
+    showScaled(ctl::Hyst1, values_.hysteresis1, slot.DecimalPlaces);
+    showScaled(ctl::CurrHi, values_.tuneHigh, 0);
+    showScaled(ctl::CurrLo, values_.tuneLow, 0);
 }
 
 // 14: 0x4701..0x4707
@@ -364,13 +365,13 @@ void ParameterPanel::showKind14(DeviceSlot& slot, const std::uint16_t* v) {
         values_.downLimit[0] = s16(v[6]);
     }
     const int d = slot.DecimalPlaces;
-    showScaled("RangeHi", values_.rangeHigh, d);
-    showScaled("RangeLo", values_.rangeLow, d);
-    showScaled("UpLimit1", values_.upLimit[0], d);
-    showScaled("DnLimit1", values_.downLimit[0], d);
-    showScaled("UpLimit2", values_.upLimit[1], d);
-    showScaled("DnLimit2", values_.downLimit[1], d);
-    showScaled("SV", slot.SvValue, d);
+    showScaled(ctl::RangeHi, values_.rangeHigh, d);
+    showScaled(ctl::RangeLo, values_.rangeLow, d);
+    showScaled(ctl::UpLimit1, values_.upLimit[0], d);
+    showScaled(ctl::DnLimit1, values_.downLimit[0], d);
+    showScaled(ctl::UpLimit2, values_.upLimit[1], d);
+    showScaled(ctl::DnLimit2, values_.downLimit[1], d);
+    showScaled(ctl::SV, slot.SvValue, d);
     if (values_.controlMethod == 2)
         showManualOutputs(slot);
     finishReadBack();
@@ -379,10 +380,10 @@ void ParameterPanel::showKind14(DeviceSlot& slot, const std::uint16_t* v) {
 void ParameterPanel::showManualOutputs(const DeviceSlot& slot) {
     if (slot.Family == 'A') {
         // whole percents, kept times 10
-        showScaled("OUTQ1", slot.Out1Percent, 255);
+        showScaled(ctl::OUTQ1, slot.Out1Percent, 255);
     } else {
-        showScaled("OUTQ1", slot.Out1Percent, 1);
-        showScaled("OUTQ2", slot.Out2Percent, 1);
+        showScaled(ctl::OUTQ1, slot.Out1Percent, 1);
+        showScaled(ctl::OUTQ2, slot.Out2Percent, 1);
     }
 }
 
@@ -391,7 +392,7 @@ void ParameterPanel::finishReadBack() {
     ApplyAccessState();
     const bool trend = model_.PvRecordView || (host_.trendViewActive && host_.trendViewActive());
     if (!model_.req.ParameterPanelShown && !trend) {
-        view_.setControlVisible("ParaPL", true);
+        view_.setControlVisible(ctl::ParaPL, true);
         model_.req.ParameterPanelShown = true;
     }
 }
@@ -399,26 +400,26 @@ void ParameterPanel::finishReadBack() {
 // 20: A 0x4720..0x4727; B, C 0x4730..0x4736. 21: B, C 0x4737, 0x4738.
 void ParameterPanel::showAdjust(const DeviceSlot& slot, int kind, const std::uint16_t* v) {
     if (kind == 20 && slot.Family == 'A') {
-        view_.setListIndex("OutputType1", v[0]);
-        showScaled("RTDOfs", s16(v[1]), 1);
-        showScaled("RTDGain", s16(v[2]), 0);
-        showScaled("ColdJ", s16(v[3]), 1);
-        showScaled("TCGain", s16(v[6]), 0);
-        showScaled("TCOfs", s16(v[7]), 0);
+        view_.setListIndex(ctl::OutputType1, v[0]);
+        showScaled(ctl::RTDOfs, s16(v[1]), 1);
+        showScaled(ctl::RTDGain, s16(v[2]), 0);
+        showScaled(ctl::ColdJ, s16(v[3]), 1);
+        showScaled(ctl::TCGain, s16(v[6]), 0);
+        showScaled(ctl::TCOfs, s16(v[7]), 0);
         // Family A has no second adjustment block: the scheduler goes on from 21.
         model_.RequestKind = 21;
     } else if (kind == 20) {
-        view_.setListIndex("OutputType1", v[0]);
-        view_.setListIndex("OutputType2", v[1]);
-        showScaled("RTDOfs", s16(v[2]), 1);
-        showScaled("RTDGain", s16(v[3]), 0);
-        showScaled("TCOfs", s16(v[4]), 0);
-        showScaled("TCGain", s16(v[5]), 0);
-        showScaled("ColdJ", s16(v[6]), 1);
+        view_.setListIndex(ctl::OutputType1, v[0]);
+        view_.setListIndex(ctl::OutputType2, v[1]);
+        showScaled(ctl::RTDOfs, s16(v[2]), 1);
+        showScaled(ctl::RTDGain, s16(v[3]), 0);
+        showScaled(ctl::TCOfs, s16(v[4]), 0);
+        showScaled(ctl::TCGain, s16(v[5]), 0);
+        showScaled(ctl::ColdJ, s16(v[6]), 1);
         return;
     } else {
-        showScaled("mVOfs", s16(v[0]), 0);
-        showScaled("mVGain", s16(v[1]), 0);
+        showScaled(ctl::mVOfs, s16(v[0]), 0);
+        showScaled(ctl::mVGain, s16(v[1]), 0);
     }
     if (!model_.req.AdjustControlsShown)
         ShowAdjustControls(true);
@@ -440,18 +441,26 @@ void ParameterPanel::ApplyParameterLayout() {
     const bool period2 = (b && (hc == 2 || hc == 3)) || (c && o2 < 2);
     const bool deadBand = (b && (hc == 2 || hc == 3)) || (c && o1 < 2 && o2 < 2 && o1 != o2);
 
-    setRowVisible({"ALM1MLb", "ALM1Mode", "UP1LLb", "UpLimit1", "DN1LLb", "DnLimit1"}, alarm1);
-    setRowVisible({"ALM2MLb", "ALM2Mode", "UP2LLb", "UpLimit2", "DN2LLb", "DnLimit2"}, alarm2);
-    setRowVisible({"ALM3MLb", "ALM3Mode", "UP3LLb", "UpLimit3", "DN3LLb", "DnLimit3"}, alarm3);
-    setRowVisible({"SAlmLb", "SALMode"}, b);
-    setRowVisible({"PointerLb", "Pointer"}, b || c);
-    setRowVisible({"CPeriod1Lb", "HCPeriod1", "PERIOD1Lb", "HCPeriodPID1", "OUTQ1Lb", "OUTQ1",
-                   "Hyst1Lb", "Hyst1"},
+    setRowVisible(
+        {ctl::ALM1MLb, ctl::ALM1Mode, ctl::UP1LLb, ctl::UpLimit1, ctl::DN1LLb, ctl::DnLimit1},
+        alarm1);
+    setRowVisible(
+        {ctl::ALM2MLb, ctl::ALM2Mode, ctl::UP2LLb, ctl::UpLimit2, ctl::DN2LLb, ctl::DnLimit2},
+        alarm2);
+    setRowVisible(
+        {ctl::ALM3MLb, ctl::ALM3Mode, ctl::UP3LLb, ctl::UpLimit3, ctl::DN3LLb, ctl::DnLimit3},
+        alarm3);
+    setRowVisible({ctl::SAlmLb, ctl::SALMode}, b);
+    setRowVisible({ctl::PointerLb, ctl::Pointer}, b || c);
+    setRowVisible({ctl::CPeriod1Lb, ctl::HCPeriod1, ctl::PERIOD1Lb, ctl::HCPeriodPID1, ctl::OUTQ1Lb,
+                   ctl::OUTQ1, ctl::Hyst1Lb, ctl::Hyst1},
                   period1);
-    setRowVisible({"CPeriod2Lb", "HCPeriod2", "PERIOD2Lb", "HCPeriodPID2", "OUTQ2Lb", "OUTQ2",
-                   "Hyst2Lb", "Hyst2"},
+    setRowVisible({ctl::CPeriod2Lb, ctl::HCPeriod2, ctl::PERIOD2Lb, ctl::HCPeriodPID2, ctl::OUTQ2Lb,
+                   ctl::OUTQ2, ctl::Hyst2Lb, ctl::Hyst2},
                   period2);
-    setRowVisible({"DeadLb1", "DeadBand1", "DeadLb2", "DeadBand2", "CoeffLb", "Coeff"}, deadBand);
+    setRowVisible(
+        {ctl::DeadLb1, ctl::DeadBand1, ctl::DeadLb2, ctl::DeadBand2, ctl::CoeffLb, ctl::Coeff},
+        deadBand);
 
     const bool securityMenusOff =
         c && (slot->SecurityLevelCode == 1 || slot->SecurityLevelCode == 2);
@@ -461,19 +470,19 @@ void ParameterPanel::ApplyParameterLayout() {
     if (c) {
         const bool accessCode = host_.accessCodeEntered && host_.accessCodeEntered();
         if (!accessCode)
-            view_.setControlVisible("SecurityPL", true);
+            view_.setControlVisible(ctl::SecurityPL, true);
         view_.setCaption("HeatCoolLb", QString::fromLatin1(text::Out1));
         view_.setCaption("ComWLb", QString::fromLatin1(text::Out2));
-        view_.setControlVisible("ComWrite", false);
-        view_.setControlVisible("HeatCool", false);
+        view_.setControlVisible(ctl::ComWrite, false);
+        view_.setControlVisible(ctl::HeatCool, false);
         if (host_.showSecurityState)
             host_.showSecurityState();
     } else {
-        view_.setControlVisible("SecurityPL", false);
+        view_.setControlVisible(ctl::SecurityPL, false);
         view_.setCaption("HeatCoolLb", QString::fromLatin1(text::HeatCool));
         view_.setCaption("ComWLb", QString::fromLatin1(text::ComWrite));
-        view_.setControlVisible("ComWrite", true);
-        view_.setControlVisible("HeatCool", true);
+        view_.setControlVisible(ctl::ComWrite, true);
+        view_.setControlVisible(ctl::HeatCool, true);
     }
 }
 
@@ -486,52 +495,55 @@ void ParameterPanel::ApplyAccessState() {
         const std::uint32_t level = slot->SecurityLevelCode;
         enabled = level == 8;
         if (level == 4 || level == 8) {
-            view_.setControlEnabled("AT", true);
-            view_.setControlEnabled("SV", true);
-            view_.setListIndex("Pointer", slot->decimalItem());
+            view_.setControlEnabled(ctl::AT, true);
+            view_.setControlEnabled(ctl::SV, true);
+            view_.setListIndex(ctl::Pointer, slot->decimalItem());
         } else if (level < 4) {
-            view_.setControlEnabled("AT", false);
-            view_.setControlEnabled("SV", level == 2);
-            view_.setListIndex("LockStatus", level == 2 ? 2 : 1);
+            view_.setControlEnabled(ctl::AT, false);
+            view_.setControlEnabled(ctl::SV, level == 2);
+            view_.setListIndex(ctl::LockStatus, level == 2 ? 2 : 1);
             blankLockedPanel();
         }
     } else {
         enabled = slot->ComWriteEnabled == 1;
-        view_.setControlEnabled("AT", enabled);
-        view_.setControlEnabled("SV", enabled);
+        view_.setControlEnabled(ctl::AT, enabled);
+        view_.setControlEnabled(ctl::SV, enabled);
     }
-    for (std::string_view box :
-         {"AdjustBox", "AlmBox", "ManuBox", "OnOffBox", "PIDBox", "TempBox", "CtrlBox"})
+    for (std::string_view box : {ctl::AdjustBox, ctl::AlmBox, ctl::ManuBox, ctl::OnOffBox,
+                                 ctl::PIDBox, ctl::TempBox, ctl::CtrlBox})
         view_.setControlEnabled(box, enabled);
 }
 
 void ParameterPanel::blankLockedPanel() {
     const QString na = QString::fromLatin1(text::NotAvailable);
-    view_.setListIndex("AT", -1);
-    for (std::string_view list : {"ALM1Mode", "ALM2Mode", "ALM3Mode", "SALMode"})
+    view_.setListIndex(ctl::AT, -1);
+    for (std::string_view list : {ctl::ALM1Mode, ctl::ALM2Mode, ctl::ALM3Mode, ctl::SALMode})
         view_.setListText(list, na);
     for (std::string_view edit :
-         {"PVTune",   "UpLimit1",     "DnLimit1",  "UpLimit2",     "DnLimit2", "UpLimit3",
-          "DnLimit3", "OUTQ1",        "OUTQ2",     "CurrHi",       "CurrLo",   "Hyst1",
-          "Hyst2",    "HCPeriod1",    "HCPeriod2", "DeadBand2",    "Pb",       "Ti",
-          "Td",       "HCPeriodPID1", "IOffset",   "HCPeriodPID2", "Coeff",    "DeadBand1"})
+         {ctl::PVTune,    ctl::UpLimit1,     ctl::DnLimit1, ctl::UpLimit2,  ctl::DnLimit2,
+          ctl::UpLimit3,  ctl::DnLimit3,     ctl::OUTQ1,    ctl::OUTQ2,     ctl::CurrHi,
+          ctl::CurrLo,    ctl::Hyst1,        ctl::Hyst2,    ctl::HCPeriod1, ctl::HCPeriod2,
+          ctl::DeadBand2, ctl::Pb,           ctl::Ti,       ctl::Td,        ctl::HCPeriodPID1,
+          ctl::IOffset,   ctl::HCPeriodPID2, ctl::Coeff,    ctl::DeadBand1})
         view_.setEditText(edit, na);
-    view_.setEditText("RangeHi", QString());
-    view_.setEditText("RangeLo", QString());
-    for (std::string_view list : {"InputA", "InputB", "Unit", "Pointer", "CtrlSet", "RunStop",
-                                  "HeatCool", "Out1Sel", "Out2Sel"})
+    view_.setEditText(ctl::RangeHi, QString());
+    view_.setEditText(ctl::RangeLo, QString());
+    for (std::string_view list : {ctl::InputA, ctl::InputB, ctl::Unit, ctl::Pointer, ctl::CtrlSet,
+                                  ctl::RunStop, ctl::HeatCool, ctl::Out1Sel, ctl::Out2Sel})
         view_.setListIndex(list, -1);
 }
 
 void ParameterPanel::ShowAdjustControls(bool visible) {
     model_.req.AdjustControlsShown = visible;
-    setRowVisible({"OutType1LB", "OutputType1", "RTDOfsLb", "RTDOfs", "RTDGainLb", "RTDGain",
-                   "TCOfsLb", "TCOfs", "TCGainLb", "TCGain", "ColdJLb", "ColdJ", "ClearBt1",
-                   "ClearBt2"},
+    setRowVisible({ctl::OutType1LB, ctl::OutputType1, ctl::RTDOfsLb, ctl::RTDOfs, ctl::RTDGainLb,
+                   ctl::RTDGain, ctl::TCOfsLb, ctl::TCOfs, ctl::TCGainLb, ctl::TCGain, ctl::ColdJLb,
+                   ctl::ColdJ, ctl::ClearBt1, ctl::ClearBt2},
                   visible);
     const DeviceSlot* slot = model_.selected();
     const bool second = visible && !(slot && slot->Family == 'A');
-    setRowVisible({"OutputType2", "OutType2LB", "mVOfs", "mVOfsLb", "mVGain", "mVGainLb"}, second);
+    setRowVisible(
+        {ctl::OutputType2, ctl::OutType2LB, ctl::mVOfs, ctl::mVOfsLb, ctl::mVGain, ctl::mVGainLb},
+        second);
 }
 
 } // namespace zu

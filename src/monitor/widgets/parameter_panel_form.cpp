@@ -1,5 +1,6 @@
 #include "monitor/widgets/parameter_panel_form.h"
 
+#include "device/panel_controls.h"
 #include "device/register_map.h"
 #include "monitor/logic/parameter_editing.h"
 
@@ -108,7 +109,7 @@ class Anchor : public QWidget {
 } // namespace
 
 ParameterPanelForm::ParameterPanelForm(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("ParaPL"));
+    setObjectName(qname(ctl::ParaPL));
     build();
 }
 
@@ -119,7 +120,7 @@ void ParameterPanelForm::registerWidget(QWidget* w) {
 }
 
 QWidget* ParameterPanelForm::control(std::string_view name) const {
-    if (name == "ParaPL")
+    if (name == ctl::ParaPL)
         return const_cast<ParameterPanelForm*>(this);
     const auto it = widgets_.find(name);
     return it == widgets_.end() ? nullptr : it->second;
@@ -220,41 +221,41 @@ void ParameterPanelForm::build() {
 
     // Control
     QGridLayout* g = nullptr;
-    QGroupBox* ctrlBox = makeBox("CtrlBox", g);
-    addRow(g, 0, 0, "CtrlSet", makeList("CtrlSet"));
-    addRow(g, 1, 0, "RunStop", makeList("RunStop"));
-    addRow(g, 2, 0, "HeatCool", makeList("HeatCool"));
-    g->addWidget(makeList("Out1Sel"), 2, 1);
-    auto* comWrite = makeList("ComWrite");
-    addRow(g, 3, 0, "ComWrite", makeList("Out2Sel")); // label ComWLb
+    QGroupBox* ctrlBox = makeBox(ctl::CtrlBox, g);
+    addRow(g, 0, 0, ctl::CtrlSet, makeList(ctl::CtrlSet));
+    addRow(g, 1, 0, ctl::RunStop, makeList(ctl::RunStop));
+    addRow(g, 2, 0, ctl::HeatCool, makeList(ctl::HeatCool));
+    g->addWidget(makeList(ctl::Out1Sel), 2, 1);
+    auto* comWrite = makeList(ctl::ComWrite);
+    addRow(g, 3, 0, ctl::ComWrite, makeList(ctl::Out2Sel)); // label ComWLb
     g->addWidget(makeOverlay(comWrite), 3, 1);
-    addRow(g, 4, 0, "LockStatus", makeList("LockStatus"));
-    auto* at = makeList("AT");
-    addRow(g, 5, 0, "AT", makeOverlay(at));
-    addRow(g, 6, 0, "OutputType1", makeList("OutputType1"));
-    addRow(g, 7, 0, "OutputType2", makeList("OutputType2"));
+    addRow(g, 4, 0, ctl::LockStatus, makeList(ctl::LockStatus));
+    auto* at = makeList(ctl::AT);
+    addRow(g, 5, 0, ctl::AT, makeOverlay(at));
+    addRow(g, 6, 0, ctl::OutputType1, makeList(ctl::OutputType1));
+    addRow(g, 7, 0, ctl::OutputType2, makeList(ctl::OutputType2));
     g->setColumnStretch(1, 1);
     column[0]->addWidget(ctrlBox);
 
     // Input
-    QGroupBox* tempBox = makeBox("TempBox", g);
-    addRow(g, 0, 0, "InputA", makeList("InputA"));
-    g->addWidget(makeList("InputB"), 0, 1);
-    addRow(g, 1, 0, "Unit", makeList("Unit"));
-    auto* sv = makeEdit("SV");
-    addRow(g, 2, 0, "ProgDisp", makeList("ProgDisp"));
+    QGroupBox* tempBox = makeBox(ctl::TempBox, g);
+    addRow(g, 0, 0, ctl::InputA, makeList(ctl::InputA));
+    g->addWidget(makeList(ctl::InputB), 0, 1);
+    addRow(g, 1, 0, ctl::Unit, makeList(ctl::Unit));
+    auto* sv = makeEdit(ctl::SV);
+    addRow(g, 2, 0, ctl::ProgDisp, makeList(ctl::ProgDisp));
     g->addWidget(makeOverlay(sv), 2, 1);
-    addRow(g, 3, 0, "RangeHi", makeEdit("RangeHi"));
-    addRow(g, 4, 0, "RangeLo", makeEdit("RangeLo"));
-    addRow(g, 5, 0, "Pointer", makeList("Pointer"));
+    addRow(g, 3, 0, ctl::RangeHi, makeEdit(ctl::RangeHi));
+    addRow(g, 4, 0, ctl::RangeLo, makeEdit(ctl::RangeLo));
+    addRow(g, 5, 0, ctl::Pointer, makeList(ctl::Pointer));
     g->setColumnStretch(1, 1);
     column[1]->addWidget(tempBox);
 
     // firmware version and transfer progress under the input box
     auto* info = new QVBoxLayout;
     auto* fw = new QLabel(this);
-    fw->setObjectName(QStringLiteral("FWVersion"));
-    fw->setText(qname(FindPanelControl("FWVersion")->caption));
+    fw->setObjectName(qname(ctl::FWVersion));
+    fw->setText(qname(FindPanelControl(ctl::FWVersion)->caption));
     fw->setFrameShape(QFrame::Panel);
     fw->setFrameShadow(QFrame::Sunken);
     fw->setAlignment(Qt::AlignCenter);
@@ -276,38 +277,38 @@ void ParameterPanelForm::build() {
     // PID Parameter, ON-OFF and Manual share one place
     auto* place = new QGridLayout;
     column[2]->addLayout(place);
-    QGroupBox* pidBox = makeBox("PIDBox", g);
-    addRow(g, 0, 0, "Pb", makeEdit("Pb"));
-    addRow(g, 1, 0, "Ti", makeEdit("Ti"));
-    addRow(g, 2, 0, "Td", makeEdit("Td"));
-    addRow(g, 3, 0, "HCPeriodPID1", makeEdit("HCPeriodPID1"));
-    addRow(g, 4, 0, "IOffset", makeEdit("IOffset"));
-    addRow(g, 4, 0, "PDOffset", makeEdit("PDOffset"));
-    addRow(g, 5, 0, "HCPeriodPID2", makeEdit("HCPeriodPID2"));
-    addRow(g, 6, 0, "Coeff", makeEdit("Coeff"));
-    addRow(g, 7, 0, "DeadBand1", makeEdit("DeadBand1"));
+    QGroupBox* pidBox = makeBox(ctl::PIDBox, g);
+    addRow(g, 0, 0, ctl::Pb, makeEdit(ctl::Pb));
+    addRow(g, 1, 0, ctl::Ti, makeEdit(ctl::Ti));
+    addRow(g, 2, 0, ctl::Td, makeEdit(ctl::Td));
+    addRow(g, 3, 0, ctl::HCPeriodPID1, makeEdit(ctl::HCPeriodPID1));
+    addRow(g, 4, 0, ctl::IOffset, makeEdit(ctl::IOffset));
+    addRow(g, 4, 0, ctl::PDOffset, makeEdit(ctl::PDOffset));
+    addRow(g, 5, 0, ctl::HCPeriodPID2, makeEdit(ctl::HCPeriodPID2));
+    addRow(g, 6, 0, ctl::Coeff, makeEdit(ctl::Coeff));
+    addRow(g, 7, 0, ctl::DeadBand1, makeEdit(ctl::DeadBand1));
     g->setColumnStretch(2, 1);
     place->addWidget(pidBox, 0, 0, Qt::AlignTop);
 
-    QGroupBox* onOffBox = makeBox("OnOffBox", g);
-    addRow(g, 0, 0, "Hyst1", makeEdit("Hyst1"));
-    addRow(g, 1, 0, "Hyst2", makeEdit("Hyst2"));
-    addRow(g, 2, 0, "DeadBand2", makeEdit("DeadBand2"));
+    QGroupBox* onOffBox = makeBox(ctl::OnOffBox, g);
+    addRow(g, 0, 0, ctl::Hyst1, makeEdit(ctl::Hyst1));
+    addRow(g, 1, 0, ctl::Hyst2, makeEdit(ctl::Hyst2));
+    addRow(g, 2, 0, ctl::DeadBand2, makeEdit(ctl::DeadBand2));
     g->setColumnStretch(2, 1);
     place->addWidget(onOffBox, 0, 0, Qt::AlignTop);
 
-    QGroupBox* manuBox = makeBox("ManuBox", g);
-    addRow(g, 0, 0, "OUTQ1", makeEdit("OUTQ1"));
-    addRow(g, 1, 0, "HCPeriod1", makeEdit("HCPeriod1"));
-    addRow(g, 2, 0, "OUTQ2", makeEdit("OUTQ2"));
-    addRow(g, 3, 0, "HCPeriod2", makeEdit("HCPeriod2"));
-    addRow(g, 4, 0, "CurrHi", makeEdit("CurrHi"));
-    addRow(g, 5, 0, "CurrLo", makeEdit("CurrLo"));
+    QGroupBox* manuBox = makeBox(ctl::ManuBox, g);
+    addRow(g, 0, 0, ctl::OUTQ1, makeEdit(ctl::OUTQ1));
+    addRow(g, 1, 0, ctl::HCPeriod1, makeEdit(ctl::HCPeriod1));
+    addRow(g, 2, 0, ctl::OUTQ2, makeEdit(ctl::OUTQ2));
+    addRow(g, 3, 0, ctl::HCPeriod2, makeEdit(ctl::HCPeriod2));
+    addRow(g, 4, 0, ctl::CurrHi, makeEdit(ctl::CurrHi));
+    addRow(g, 5, 0, ctl::CurrLo, makeEdit(ctl::CurrLo));
     g->setColumnStretch(2, 1);
     place->addWidget(manuBox, 0, 0, Qt::AlignTop);
 
     // Alarm: mode over its two limits
-    QGroupBox* almBox = makeBox("AlmBox", g);
+    QGroupBox* almBox = makeBox(ctl::AlmBox, g);
     for (int a = 0; a < 3; ++a) {
         const std::string n = std::to_string(a + 1);
         const std::string mode = "ALM" + n + "Mode", up = "UpLimit" + n, dn = "DnLimit" + n;
@@ -315,17 +316,17 @@ void ParameterPanelForm::build() {
         addRow(g, 2 * a + 1, 0, up, makeEdit(up));
         addRow(g, 2 * a + 1, 2, dn, makeEdit(dn));
     }
-    addRow(g, 6, 0, "SALMode", makeList("SALMode"), 3);
+    addRow(g, 6, 0, ctl::SALMode, makeList(ctl::SALMode), 3);
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);
     column[3]->addWidget(almBox);
 
     // PV tuning; the factory adjustments below the PV offset appear in hidden mode
-    QGroupBox* adjustBox = makeBox("AdjustBox", g);
-    addRow(g, 0, 0, "PVTune", makeEdit("PVTune"));
+    QGroupBox* adjustBox = makeBox(ctl::AdjustBox, g);
+    addRow(g, 0, 0, ctl::PVTune, makeEdit(ctl::PVTune));
     int row = 1;
     for (std::string_view name :
-         {"RTDOfs", "RTDGain", "TCOfs", "TCGain", "ColdJ", "mVOfs", "mVGain"})
+         {ctl::RTDOfs, ctl::RTDGain, ctl::TCOfs, ctl::TCGain, ctl::ColdJ, ctl::mVOfs, ctl::mVGain})
         addRow(g, row++, 0, name, makeEdit(name));
     for (int i = 0; i < 2; ++i) {
         const std::string name = "ClearBt" + std::to_string(i + 1);
@@ -343,7 +344,7 @@ void ParameterPanelForm::build() {
     column[4]->addWidget(adjustBox);
 
     // The family-C security box; its controls come with the security handling.
-    QGroupBox* securityBox = makeBox("SecurityPL", g);
+    QGroupBox* securityBox = makeBox(ctl::SecurityPL, g);
     securityBox->hide();
     column[4]->addWidget(securityBox);
 
@@ -355,18 +356,20 @@ void ParameterPanelForm::build() {
         o.target->raise();
 
     // as designed: unit C, one decimal; most boxes wait for the first read-back
-    setListIndex("Unit", 1);
-    setListIndex("Pointer", 1);
-    for (std::string_view box : {"TempBox", "PIDBox", "OnOffBox", "ManuBox", "AlmBox", "AdjustBox"})
+    setListIndex(ctl::Unit, 1);
+    setListIndex(ctl::Pointer, 1);
+    for (std::string_view box :
+         {ctl::TempBox, ctl::PIDBox, ctl::OnOffBox, ctl::ManuBox, ctl::AlmBox, ctl::AdjustBox})
         setControlEnabled(box, false);
     for (std::string_view c :
-         {"OutType1LB",  "OutputType1", "RTDOfsLb", "RTDOfs",  "RTDGainLb", "RTDGain",  "TCOfsLb",
-          "TCOfs",       "TCGainLb",    "TCGain",   "ColdJLb", "ColdJ",     "ClearBt1", "ClearBt2",
-          "OutputType2", "OutType2LB",  "mVOfs",    "mVOfsLb", "mVGain",    "mVGainLb"})
+         {ctl::OutType1LB, ctl::OutputType1, ctl::RTDOfsLb, ctl::RTDOfs,   ctl::RTDGainLb,
+          ctl::RTDGain,    ctl::TCOfsLb,     ctl::TCOfs,    ctl::TCGainLb, ctl::TCGain,
+          ctl::ColdJLb,    ctl::ColdJ,       ctl::ClearBt1, ctl::ClearBt2, ctl::OutputType2,
+          ctl::OutType2LB, ctl::mVOfs,       ctl::mVOfsLb,  ctl::mVGain,   ctl::mVGainLb})
         setControlVisible(c, false);
 
     buildStacks();
-    setControlVisible("ProgDisp", false);
+    setControlVisible(ctl::ProgDisp, false);
 }
 
 void ParameterPanelForm::buildStacks() {
@@ -518,14 +521,14 @@ void ParameterPanelForm::bringToFront(std::string_view name) {
 }
 
 void ParameterPanelForm::showProgramDisplay(bool shown, int mode) {
-    setControlVisible("SV", !shown);
-    setControlVisible("ProgDisp", shown);
+    setControlVisible(ctl::SV, !shown);
+    setControlVisible(ctl::ProgDisp, shown);
     if (shown)
-        setListIndex("ProgDisp", mode);
+        setListIndex(ctl::ProgDisp, mode);
 }
 
 bool ParameterPanelForm::svEditVisible() const {
-    const QWidget* sv = control("SV");
+    const QWidget* sv = control(ctl::SV);
     return sv && !sv->isHidden();
 }
 
