@@ -13,6 +13,7 @@
 #include "support/scripted_line.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -193,5 +194,35 @@ struct FakeBus {
         return [this](const Req& r, const QByteArray& raw) { return answer(r, raw); };
     }
 };
+
+// The first n requests as "AA FF RRRR OOOO" texts, and a list of them in one line.
+inline std::vector<std::string> Strings(const std::vector<Req>& reqs,
+                                        std::size_t n = std::size_t(-1)) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < reqs.size() && i < n; ++i)
+        out.push_back(Describe(reqs[i]));
+    return out;
+}
+
+inline QString Join(const std::vector<std::string>& v) {
+    QStringList l;
+    for (auto& s : v)
+        l << QString::fromStdString(s);
+    return l.join(" | ");
+}
+
+// Steps virtual time event by event; the engine must never be left waiting
+// with nothing in flight.
+inline bool RunChecked(Rig& rig, std::int64_t ms) {
+    const std::int64_t end = rig.clock.nowMs() + ms;
+    while (rig.clock.nowMs() < end) {
+        if (!rig.clock.step())
+            break;
+        if (!rig.engine->consistent())
+            return false;
+    }
+    rig.clock.advance(std::max<std::int64_t>(0, end - rig.clock.nowMs()));
+    return rig.engine->consistent();
+}
 
 } // namespace zu::test

@@ -11,38 +11,6 @@ using namespace zu::test;
 
 Q_DECLARE_METATYPE(std::vector<std::string>)
 
-namespace {
-
-std::vector<std::string> Strings(const std::vector<Req>& reqs, std::size_t n) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < reqs.size() && i < n; ++i)
-        out.push_back(Describe(reqs[i]));
-    return out;
-}
-
-QString Join(const std::vector<std::string>& v) {
-    QStringList l;
-    for (auto& s : v)
-        l << QString::fromStdString(s);
-    return l.join(" | ");
-}
-
-// Steps virtual time event by event; the engine must never be left waiting
-// with nothing in flight.
-bool RunChecked(Rig& rig, std::int64_t ms) {
-    const std::int64_t end = rig.clock.nowMs() + ms;
-    while (rig.clock.nowMs() < end) {
-        if (!rig.clock.step())
-            break;
-        if (!rig.engine->consistent())
-            return false;
-    }
-    rig.clock.advance(std::max<std::int64_t>(0, end - rig.clock.nowMs()));
-    return rig.engine->consistent();
-}
-
-} // namespace
-
 class TestEngine : public QObject {
     Q_OBJECT
   private slots:

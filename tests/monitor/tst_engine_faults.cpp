@@ -12,34 +12,6 @@ using namespace zu::test;
 
 namespace {
 
-std::vector<std::string> Strings(const std::vector<Req>& reqs) {
-    std::vector<std::string> out;
-    for (const Req& r : reqs)
-        out.push_back(Describe(r));
-    return out;
-}
-
-QString Join(const std::vector<std::string>& v) {
-    QStringList l;
-    for (auto& s : v)
-        l << QString::fromStdString(s);
-    return l.join(" | ");
-}
-
-// Steps virtual time event by event; the engine must never be left waiting
-// with nothing in flight.
-bool RunChecked(Rig& rig, std::int64_t ms) {
-    const std::int64_t end = rig.clock.nowMs() + ms;
-    while (rig.clock.nowMs() < end) {
-        if (!rig.clock.step())
-            break;
-        if (!rig.engine->consistent())
-            return false;
-    }
-    rig.clock.advance(std::max<std::int64_t>(0, end - rig.clock.nowMs()));
-    return rig.engine->consistent();
-}
-
 // Runs until a frame sent from now on matches; it is the last one then.
 bool RunUntilSent(Rig& rig, const std::function<bool(const Req&)>& match,
                   std::int64_t maxMs = 20000) {
