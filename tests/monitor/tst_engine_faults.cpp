@@ -380,9 +380,13 @@ void TestEngineFaults::timeoutOfEachFrame() {
     const std::int64_t waited = rig.wire[sent + 1].atMs - rig.wire[sent].atMs;
     QVERIFY2(waited > ticks * TimerTickMs && waited <= (ticks + 1) * TimerTickMs,
              qPrintable(QString::number(waited)));
-    // Nobody answers a broadcast: the next step follows. Otherwise the frame
-    // is sent again and counted as a time-out.
-    QCOMPARE(rig.req(sent + 1), rig.req(sent));
+    // Nobody answers a broadcast: its write goes out once and what follows
+    // is the next request. Otherwise the frame is sent again and counted as a
+    // time-out.
+    if (frame == "broadcast")
+        QVERIFY(!(rig.req(sent + 1) == rig.req(sent)));
+    else
+        QCOMPARE(rig.req(sent + 1), rig.req(sent));
     QCOMPARE(rig.req(sent).address, frame == "broadcast" ? 0 : 1);
     QCOMPARE(rig.view.column[0].errCount, frame == "broadcast" ? 0u : 1u);
     QVERIFY(RunChecked(rig, 3000));

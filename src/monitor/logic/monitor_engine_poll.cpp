@@ -202,8 +202,17 @@ void MonitorEngine::onReply(const GatheredReply& reply) {
         return;
     }
     if (model_.req.BroadcastMode && inFlight_.request.address == 0) {
-        if (transfers_)
-            transfers_->CountDownloadStep();
+        // Nobody answers a broadcast: its time-out stands for the echo. The
+        // unlock before a protected row is followed by that row's data write.
+        EngineRequests& q = model_.req;
+        if (q.UnlockPending) {
+            q.UnlockPending = false;
+            q.Unlocked = true;
+        } else {
+            q.WritePending = false;
+            if (transfers_)
+                transfers_->CountDownloadStep();
+        }
         chooseAndSend();
         return;
     }
