@@ -63,6 +63,20 @@ inline constexpr char OverWriteFile[] = "Over write file : ";
 inline constexpr char SaveParametersDone[] = " save parameters to file done";
 inline constexpr char ParametersLoaded[] = " parameters successful load";
 inline constexpr char FailToSaveFile[] = "Fail to save file";
+inline constexpr char CaptionUploadDone[] = "Upload Done";
+inline constexpr char CaptionDone[] = "Done";
+inline constexpr char CaptionFileError[] = "File Error";
+inline constexpr char CaptionBufferError[] = "Buffer Error";
+inline constexpr char CaptionModelNameConfirm[] = "Model Name Confirm";
+inline constexpr char FileCannotOpen[] =
+    "Can't perform one of the following file operations: Open, Seek, Read";
+inline constexpr char FileCannotRead[] =
+    "Can't perform one of the following file operations: Read to Buffer";
+inline constexpr char FileLengthOrContentError[] = "File data length or content error !";
+inline constexpr char AllDevicesConfirm[] =
+    "All device connected to the communication will be set, do you really want to process ?";
+inline constexpr char DifferentModelConfirm[] =
+    "It is different model between buffer and download device, do you really want to process ?";
 
 // Monitor status line: what became of a parameter change (%1.. are filled in)
 inline constexpr char NoticeWriting[] = "Writing %1 = %2";

@@ -18,6 +18,8 @@ struct RecordingTransferView : TransferView {
     void showTransferProgress(bool s, const std::string&) override { shown = s; }
     void setTransferProgress(int p) override { progress.push_back(p); }
     void showUploadDone(const std::string& text) override { done.push_back(text); }
+    std::vector<std::string> stopped;
+    void showDownloadStopped(const std::string& text) override { stopped.push_back(text); }
 };
 
 // A bus of one device at address 1 whose bulk-read register answers index and
@@ -274,6 +276,30 @@ class TestParameterTransfers : public QObject {
             QVERIFY2(gap >= 5 * TimerTickMs && gap <= 7 * TimerTickMs,
                      qPrintable(QString::number(gap)));
         }
+    }
+
+    // A step the device never takes stops the download with a notice instead
+    // of writing it for ever.
+    void refusedStepStopsTheDownload() {
+        TransferRig t('C');
+        t.bus.override = [&](const Req& r) -> std::optional<std::vector<Chunk>> {
+            if (r.function == 6 && r.reg == 0x4704) // exception 0x86: refused
+                return std::vector<Chunk>{{20, Frame({1, 0x86, 0x03}, false)}};
+            return std::nullopt;
+        };
+        t.startFrame = t.rig.wire.size();
+        QVERIFY(t.transfers.StartDownload(false, "WRITE"));
+        QVERIFY(t.runUntil([&] { return !t.rig.engine->model().req.DownloadActive; }));
+        QCOMPARE(CountOf(t.sent(), 6, 0x4704), ParameterTransfers::MaxStepWrites);
+        QCOMPARE(CountOf(t.sent(), 6, 0x4705), 0);
+        QCOMPARE(t.tview.stopped.size(), std::size_t(1));
+        QVERIFY2(t.tview.stopped[0].find("step 11") != std::string::npos &&
+                     t.tview.stopped[0].find("0x4704") != std::string::npos,
+                 t.tview.stopped[0].c_str());
+        QVERIFY(!t.tview.shown);
+        const EngineRequests& q = t.rig.engine->model().req;
+        QVERIFY(!q.WritePending && !q.UnlockPending);
+        QVERIFY(RunChecked(t.rig, 5000)); // status polling goes on
     }
 
     // A mismatching echo writes the same step again; the bar does not move.

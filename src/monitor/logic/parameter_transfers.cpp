@@ -5,6 +5,7 @@
 #include "device/register_map.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace zu {
 
@@ -46,6 +47,7 @@ bool ParameterTransfers::StartDownload(bool broadcast, const std::string& captio
         return false;
     EngineRequests& q = model_.req;
     q.DownloadStep = 0;
+    stepWrites_ = 0;
     q.DownloadActive = true;
     q.BroadcastMode = broadcast;
     transferView_.setTransferProgress(0);
@@ -67,9 +69,29 @@ void ParameterTransfers::PrepareDownloadWrite() {
         q.WritePending = true;
         return;
     }
+    if (++stepWrites_ > MaxStepWrites) {
+        stopDownload(w.reg);
+        return;
+    }
     q.PendingRegister = w.reg;
     q.PendingValue = w.value;
     q.WritePending = true;
+}
+
+void ParameterTransfers::stopDownload(std::uint16_t reg) {
+    EngineRequests& q = model_.req;
+    const int step = q.DownloadStep;
+    q.DownloadActive = q.BroadcastMode = false;
+    q.WritePending = q.UnlockPending = q.Unlocked = false;
+    transferView_.showTransferProgress(false, {});
+    transferView_.setTransferProgress(0);
+    q.ParameterRefresh = true;
+    char regText[8];
+    std::snprintf(regText, sizeof regText, "0x%04X", unsigned(reg));
+    transferView_.showDownloadStopped("Download stopped at step " + std::to_string(step + 1) +
+                                      ": the device did not take " + "register " + regText +
+                                      " after " + std::to_string(MaxStepWrites) +
+                                      " tries; the steps before it were written");
 }
 
 void ParameterTransfers::CountDownloadStep() {
@@ -78,6 +100,7 @@ void ParameterTransfers::CountDownloadStep() {
     const std::uint8_t family = sel ? sel->Family : FamilyUnknown;
     const int total = DownloadStepCount(family);
     ++q.DownloadStep;
+    stepWrites_ = 0;
     // Steps this image or device does not take are passed over.
     while (q.DownloadStep < total &&
            !DownloadStepWrite(family, image, sel->FirmwareVersion, q.DownloadStep).sent)

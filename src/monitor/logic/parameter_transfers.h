@@ -21,6 +21,8 @@ class TransferView {
     virtual void showTransferProgress(bool shown, const std::string& caption) = 0;
     virtual void setTransferProgress(int position) = 0; // 0..1000
     virtual void showUploadDone(const std::string& text) = 0;
+    // A download that could not go on (a step the device keeps refusing).
+    virtual void showDownloadStopped(const std::string& text) = 0;
 };
 
 class ParameterTransfers : public ParameterTransferHooks {
@@ -45,14 +47,20 @@ class ParameterTransfers : public ParameterTransferHooks {
     void CountDownloadStep() override;
     void ClearImageState() override;
 
+    // A step whose write the device refuses (or echoes changed) this often is
+    // not tried again: the download stops instead of writing it for ever.
+    static constexpr int MaxStepWrites = 4;
+
   private:
     void endUpload();
+    void stopDownload(std::uint16_t reg);
     void enableImageMenus(bool enabled);
 
     MonitorModel& model_;
     MonitorView& view_;
     TransferView& transferView_;
     std::array<bool, ParameterMemorySize> seen_{};
+    int stepWrites_ = 0; // data writes of the current step sent so far
 };
 
 } // namespace zu

@@ -7,6 +7,7 @@
 #include "monitor/widgets/front_panel_widget.h"
 #include "monitor/widgets/monitor_controls.h"
 #include "monitor/widgets/monitor_slot_column.h"
+#include "monitor/widgets/parameter_file_menu.h"
 #include "monitor/widgets/parameter_panel_form.h"
 #include "ui/dialogs.h"
 #include "ui/gauge.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -145,6 +147,16 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
     editing_ = std::make_unique<ParameterEditing>(engine_->model(), *this);
     paraPL_->setEditing(editing_.get());
     engine_->setPanelHooks(panel_.get());
+    fileMenu_ = std::make_unique<ParameterFileMenu>(
+        engine_->model(), *this, dialogs_, this, paraPL_->findChild<QLabel*>("ProgressLb"),
+        paraPL_->findChild<QProgressBar*>("ProgressBar"));
+    engine_->setTransferHooks(&fileMenu_->transfers());
+    connect(OPEN1, &QAction::triggered, this, [this] { fileMenu_->OPEN1Click(); });
+    connect(SAVE1, &QAction::triggered, this, [this] { fileMenu_->SAVE1Click(); });
+    connect(SAVEAS1, &QAction::triggered, this, [this] { fileMenu_->SAVEAS1Click(); });
+    connect(UPLOAD1, &QAction::triggered, this, [this] { fileMenu_->UPLOAD1Click(); });
+    connect(DOWNLOAD1, &QAction::triggered, this, [this] { fileMenu_->DOWNLOAD1Click(false); });
+    connect(WRITEALL, &QAction::triggered, this, [this] { fileMenu_->DOWNLOAD1Click(true); });
     buildPasswordBox();
 
     // Ctrl+1..Ctrl+4 select a slot, as a click on its address label does.
@@ -171,6 +183,7 @@ TPMonitor::~TPMonitor() {
         app_.clock().cancel(id);
     paraPL_->setEditing(nullptr);
     engine_->setPanelHooks(nullptr);
+    engine_->setTransferHooks(nullptr);
 }
 
 // ------------------------------------------------------------------ building

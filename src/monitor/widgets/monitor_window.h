@@ -30,6 +30,7 @@ class FrontPanel;
 class Gauge;
 class MonitorEngine;
 class ParameterPanel;
+class ParameterFileMenu;
 class ParameterPanelForm;
 class SlotColumn;
 
@@ -170,6 +171,7 @@ class TPMonitor : public QMainWindow, public MonitorView, public EditingHost {
     std::unique_ptr<MonitorEngine> engine_;
     std::unique_ptr<ParameterPanel> panel_;
     std::unique_ptr<ParameterEditing> editing_;
+    std::unique_ptr<ParameterFileMenu> fileMenu_;
 };
 
 } // namespace zu

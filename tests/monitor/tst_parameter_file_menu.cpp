@@ -1,0 +1,140 @@
+// The monitor window's parameter image on the built-in simulated line:
+// upload, SAVE AS, OPEN with its checks, and the menus they enable.
+#include "core/texts.h"
+#include "monitor_window_rig.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zu;
+using namespace zu::test;
+
+class TestParameterFileMenu : public QObject {
+    Q_OBJECT
+
+    // Connects the family-B controller (address 2) and waits for its parameters.
+    static bool ConnectFamilyB(WindowRig& rig) {
+        rig.show();
+        rig.find<QSpinBox>("ComAddr0")->setValue(2);
+        QTest::mouseClick(rig.find("RunBt0"), Qt::LeftButton);
+        return rig.runUntil([&] { return rig.action("UPLOAD1")->isEnabled(); }, 30000) &&
+               rig.runUntil(
+                   [&] {
+                       return rig.window->engine().model().deviceSlots[0].FirmwareVersion != 0 &&
+                              rig.find("ParaPL")->isVisible();
+                   },
+                   30000);
+    }
+
+  private slots:
+    void uploadThenSaveAsWritesTheImage() {
+        WindowRig rig;
+        QVERIFY(ConnectFamilyB(rig));
+        QVERIFY(!rig.action("SAVEAS1")->isEnabled());
+        rig.action("UPLOAD1")->trigger();
+        auto* bar = rig.find<QProgressBar>("ProgressBar");
+        QVERIFY(rig.runUntil([&] { return bar->isVisible() && bar->value() > 0; }, 30000));
+        QCOMPARE(rig.text("ProgressLb"), QString("UPLOAD"));
+        QVERIFY(rig.runUntil([&] { return !rig.dialogs.messages().isEmpty(); }, 120000));
+        QVERIFY2(
+            rig.dialogs.messages().last().endsWith(" parameters successful upload into buffer"),
+            qPrintable(rig.dialogs.messages().last()));
+        QVERIFY(rig.dialogs.messages().last().startsWith("ZUB V"));
+        QCOMPARE(rig.dialogs.shown().last().caption, QString("Upload Done"));
+        QVERIFY(!bar->isVisible());
+        QVERIFY(rig.action("SAVEAS1")->isEnabled());
+        QVERIFY(rig.action("DOWNLOAD1")->isEnabled());
+        QVERIFY(!rig.action("SAVE1")->isEnabled()); // no file chosen yet
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("clone.par");
+        rig.dialogs.pushFileName(path);
+        rig.action("SAVEAS1")->trigger();
+        QCOMPARE(rig.dialogs.shown().last().caption, QString("Done"));
+        QVERIFY(rig.dialogs.messages().last().endsWith(" save parameters to file done"));
+        QVERIFY(rig.action("SAVE1")->isEnabled());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.size(), 260);
+        QCOMPARE(bytes[256], 'B');
+        QCOMPARE(std::uint8_t(bytes[259]), std::uint8_t(bytes[256] + bytes[257] + bytes[258]));
+        QCOMPARE(rig.dialogs.unscripted(), 0);
+    }
+
+    void openChecksTheFile_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("menusOn");
+        QByteArray good(260, '\x11');
+        good[256] = 'C';
+        good[257] = 0x01;
+        good[258] = 0x20;
+        good[259] = 0x64;
+        QByteArray badCheck = good;
+        badCheck[259] = 0x65;
+        QTest::newRow("good") << good << "ZUC V1.20 parameters successful load"
+                              << "Done" << true;
+        QTest::newRow("259 bytes") << good.left(259) << "File data length or content error !"
+                                   << "File Error" << false;
+        QTest::newRow("wrong check byte") << badCheck << "File data length or content error !"
+                                          << "File Error" << false;
+    }
+    void openChecksTheFile() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        QFETCH(bool, menusOn);
+        WindowRig rig;
+        QVERIFY(ConnectFamilyB(rig));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("in.par");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+        f.close();
+        rig.dialogs.pushFileName(path);
+        rig.action("OPEN1")->trigger();
+        QCOMPARE(rig.dialogs.messages().last(), text);
+        QCOMPARE(rig.dialogs.shown().last().caption, caption);
+        QCOMPARE(rig.action("SAVEAS1")->isEnabled(), menusOn);
+        QCOMPARE(rig.action("WRITEALL")->isEnabled(), menusOn);
+    }
+
+    // Writing a family-C image to the family-B controller asks first; No
+    // sends nothing.
+    void downloadOfAnotherFamilyAsksFirst() {
+        WindowRig rig;
+        QVERIFY(ConnectFamilyB(rig));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("c.par");
+        QByteArray c(260, '\0');
+        c[256] = 'C';
+        c[259] = 'C';
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(c);
+        f.close();
+        rig.dialogs.pushFileName(path);
+        rig.action("OPEN1")->trigger();
+        rig.dialogs.pushAnswer(false);
+        rig.action("DOWNLOAD1")->trigger();
+        QCOMPARE(rig.dialogs.shown().last().text, QString::fromLatin1(text::DifferentModelConfirm));
+        QCOMPARE(rig.dialogs.shown().last().caption, QString("Model Name Confirm"));
+        QVERIFY(!rig.window->engine().model().req.DownloadActive);
+        rig.dialogs.pushAnswer(true);
+        rig.action("DOWNLOAD1")->trigger();
+        QVERIFY(rig.window->engine().model().req.DownloadActive);
+        QVERIFY(
+            rig.runUntil([&] { return !rig.window->engine().model().req.DownloadActive; }, 120000));
+        QVERIFY(!rig.find<QProgressBar>("ProgressBar")->isVisible());
+    }
+};
+
+QTEST_MAIN(TestParameterFileMenu)
+#include "tst_parameter_file_menu.moc"
