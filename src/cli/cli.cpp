@@ -2,6 +2,7 @@
 
 #include "cli/command_setup.h"
 #include "cli/monitor_command.h"
+#include "cli/par_command.h"
 #include "cli/register_command.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,7 @@ QString TopHelp() {
                "           line per status cycle and controller, and errors as they happen\n"
                "  read     read 1..8 holding registers of one controller (function 03)\n"
                "  write    write one register of one controller (function 06), echo checked\n"
+               "  par      show a parameter backup (.par) by name, or compare two\n"
                "\n"
                "Every subcommand takes --port PORT and --line LINE:\n"
                "  PORT  COM1..COM12 (the port directory: detected ports, then\n"
@@ -80,8 +82,10 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return RunWrite(rest, out, err);
     if (sub == QLatin1String("monitor"))
         return RunMonitor(rest, out, err);
+    if (sub == QLatin1String("par"))
+        return RunPar(args.mid(1), out, err);
     err << "zucomm: unknown subcommand \"" << sub
-        << "\"; the subcommands are monitor, read and write. Try 'zucomm --help'.\n";
+        << "\"; the subcommands are monitor, read, write and par. Try 'zucomm --help'.\n";
     err.flush();
     return ExitUsage;
 }

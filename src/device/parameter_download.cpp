@@ -134,3 +134,71 @@ DownloadWrite DownloadStepWrite(std::uint8_t family, const ParameterImage& image
 }
 
 } // namespace zu
+
+#include "core/codec.h"
+#include "device/register_map.h"
+
+#include <cstdio>
+
+namespace zu {
+
+namespace {
+
+std::string Hex(unsigned v, int digits) {
+    char s[12];
+    std::snprintf(s, sizeof s, "0x%0*X", digits, v);
+    return s;
+}
+
+std::string ValueText(const regmap::Register* row, std::uint16_t v) {
+    using E = regmap::Encoding;
+    if (!row)
+        return std::to_string(v) + " (" + Hex(v, 4) + ")";
+    switch (row->encoding) {
+    case E::Tenths:
+        return codec::FormatScaled(std::int16_t(v), 1);
+    case E::Hundredths:
+        return codec::FormatScaled(std::int16_t(v), 2);
+    case E::Integer:
+        return std::to_string(std::int16_t(v));
+    case E::Index:
+        if (row->table && v < row->table->size())
+            return std::string(row->table->items[v]);
+        return std::to_string(v);
+    case E::Bits:
+    case E::Command:
+    case E::Raw:
+        break;
+    }
+    return Hex(v, 4);
+}
+
+} // namespace
+
+std::vector<ImageParameter> DecodeImageParameters(const ParameterImage& image) {
+    std::vector<ImageParameter> out;
+    const std::uint8_t family = image.family();
+    for (int step = 0; step < DownloadStepCount(family); ++step) {
+        const DownloadWrite w = DownloadStepWrite(family, image, image.firmware(), step);
+        if (!w.sent)
+            continue;
+        if (w.unlock) {
+            // Raw memory written through the bulk register: index and byte.
+            out.push_back({w.reg, "memory " + Hex(w.value >> 8, 2), Hex(w.value & 0xFF, 2)});
+            continue;
+        }
+        if (std::any_of(out.begin(), out.end(),
+                        [&](const ImageParameter& p) { return p.reg == w.reg; }))
+            continue;
+        const regmap::Register* row = regmap::Find(family, w.reg);
+        std::string name = Hex(w.reg, 4);
+        if (row && !row->controls[0].empty())
+            name = std::string(row->controls[0]);
+        else if (row && !row->meaning.empty())
+            name = std::string(row->meaning);
+        out.push_back({w.reg, name, ValueText(row, w.value)});
+    }
+    return out;
+}
+
+} // namespace zu

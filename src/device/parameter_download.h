@@ -23,3 +23,23 @@ DownloadWrite DownloadStepWrite(std::uint8_t family, const ParameterImage& image
                                 std::uint16_t deviceFirmware, int step);
 
 } // namespace zu
+
+#include <string>
+#include <vector>
+
+namespace zu {
+
+// One parameter of an image as the download would write it, in words.
+struct ImageParameter {
+    std::uint16_t reg = 0;
+    std::string name;  // the panel control, or what the register is
+    std::string value; // with the register's scaling or code text
+    bool operator==(const ImageParameter&) const = default;
+};
+
+// Every parameter the download of `image` writes (for its own family and
+// firmware), each register once, in download order. Empty for an image
+// without a known family.
+std::vector<ImageParameter> DecodeImageParameters(const ParameterImage& image);
+
+} // namespace zu
