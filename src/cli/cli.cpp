@@ -4,6 +4,7 @@
 #include "cli/monitor_command.h"
 #include "cli/par_command.h"
 #include "cli/register_command.h"
+#include "cli/transfer_command.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -26,6 +27,8 @@ QString TopHelp() {
                "           line per status cycle and controller, and errors as they happen\n"
                "  read     read 1..8 holding registers of one controller (function 03)\n"
                "  write    write one register of one controller (function 06), echo checked\n"
+               "  upload   read a controller's whole parameter memory into a .par backup\n"
+               "  download write a .par backup into one controller, or all (--all)\n"
                "  par      show a parameter backup (.par) by name, or compare two\n"
                "\n"
                "Every subcommand takes --port PORT and --line LINE:\n"
@@ -82,10 +85,15 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return RunWrite(rest, out, err);
     if (sub == QLatin1String("monitor"))
         return RunMonitor(rest, out, err);
+    if (sub == QLatin1String("upload"))
+        return RunUpload(rest, out, err);
+    if (sub == QLatin1String("download"))
+        return RunDownload(rest, out, err);
     if (sub == QLatin1String("par"))
         return RunPar(args.mid(1), out, err);
     err << "zucomm: unknown subcommand \"" << sub
-        << "\"; the subcommands are monitor, read, write and par. Try 'zucomm --help'.\n";
+        << "\"; the subcommands are monitor, read, write, upload, download and par. Try 'zucomm "
+           "--help'.\n";
     err.flush();
     return ExitUsage;
 }
@@ -100,7 +108,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
         return code;
     const QString sub = args.value(1);
     const bool named = sub == QLatin1String("read") || sub == QLatin1String("write") ||
-                       sub == QLatin1String("monitor");
+                       sub == QLatin1String("monitor") || sub == QLatin1String("upload") ||
+                       sub == QLatin1String("download");
     err << "zucomm" << (named ? QLatin1Char(' ') + sub : QString()) << ": " << problem << '\n';
     err.flush();
     return ExitOutput;

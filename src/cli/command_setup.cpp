@@ -86,10 +86,10 @@ std::optional<int> CommandParser::parse(const QStringList& args, QTextStream& ou
         out.flush();
         return ExitOk;
     }
-    if (!parser_.positionalArguments().isEmpty())
+    if (parser_.positionalArguments().size() > text_.positionals)
         return fail(err, ExitUsage,
                     QStringLiteral("unexpected argument \"%1\". Try 'zucomm %2 --help'.")
-                        .arg(parser_.positionalArguments().first(), text_.name));
+                        .arg(parser_.positionalArguments().value(text_.positionals), text_.name));
     if (!parser_.isSet(port_))
         return fail(err, ExitUsage,
                     QStringLiteral("--port is missing: give COM1..COM12, a device path such as "

@@ -34,9 +34,10 @@ struct CommandLink {
 };
 
 struct CommandText {
-    QString name;     // "read"
-    QString synopsis; // "--port PORT --address N --register R [--count C]"
-    QString summary;  // one paragraph
+    QString name;        // "read"
+    QString synopsis;    // "--port PORT --address N --register R [--count C]"
+    QString summary;     // one paragraph
+    int positionals = 0; // arguments besides the options it takes at most
 };
 
 // A subcommand's parser with the options all of them share (--help, --port,

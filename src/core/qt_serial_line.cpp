@@ -104,6 +104,9 @@ bool QtSerialLine::open(const LineSettings& settings, QString* error) {
     }
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(true);
+    // What came while nobody listened (a late answer to the previous
+    // program's last request) is no reply to anything of ours.
+    port_.clear(QSerialPort::Input);
     port_.clearError();
     return true;
 }

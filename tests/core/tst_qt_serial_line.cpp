@@ -79,6 +79,27 @@ class TestQtSerialLine : public QObject {
         QVERIFY(line.isOpen());
     }
 
+    // A late answer to the previous program's last request waits in the
+    // device when the port opens: it is no reply to anything of ours.
+    void bytesWaitingBeforeTheOpenAreDropped() {
+        Pty pty;
+        QVERIFY(!pty.slave.isEmpty());
+        // The slave must have been open once for the master to queue bytes.
+        const int first = ::open(pty.slave.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(first >= 0);
+        pty.write(":0103020000FA\r\n");
+        ::close(first);
+        QtSerialLine line(pty.slave);
+        QByteArray got;
+        line.received = [&](const QByteArray& b) { got += b; };
+        QString error;
+        QVERIFY2(line.open({9600, 7, LineParity::Even, 1}, &error), qPrintable(error));
+        QTest::qWait(50);
+        QCOMPARE(got, QByteArray());
+        pty.write(":01030400FA0000FE\r\n");
+        QTRY_COMPARE(got, QByteArray(":01030400FA0000FE\r\n"));
+    }
+
     void aFrameSentAfterASettingChangeGoesOutWithTheNewSetting() {
         // The far end reads nothing at first, so most of a large block stays queued.
         Pty pty;

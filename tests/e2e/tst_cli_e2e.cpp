@@ -487,6 +487,46 @@ class TestCliEndToEnd : public QObject {
         QCOMPARE(r.out, QStringLiteral("0x4701 = 1000 (0x03E8, signed 1000)\n"));
     }
 
+    // Backing up one controller and cloning it onto another through ptys:
+    // upload, par show, download, upload again; par diff finds nothing.
+    void cloneAControllerThroughPtys() {
+        const QString line = QStringLiteral("38400,8,N,1,RTU");
+        Zusim source, target;
+        QVERIFY(source.start({"--line", line, "--device", "B:1"}, nextLink()));
+        QVERIFY(target.start({"--line", line, "--device", "B:4"}, nextLink()));
+        const Ran w = zucomm({"write", "--port", source.path(), "--line", line, "--address", "1",
+                              "--register", "0x4701", "--value", "555"});
+        QCOMPARE(w.code, 0);
+        const QString a = work_.filePath("source.par"), b = work_.filePath("target.par");
+        const Ran up = zucomm(
+            {"upload", "--port", source.path(), "--line", line, "--address", "1", "--out", a},
+            60000);
+        QCOMPARE(up.code, 0);
+        QCOMPARE(up.out, QString("ZUB V1.52 parameters successful upload into buffer\n"));
+        QVERIFY(up.err.contains("UPLOAD 90 %"));
+        QCOMPARE(QFileInfo(a).size(), qint64(260));
+        const Ran show = zucomm({"par", "show", a});
+        QCOMPARE(show.code, 0);
+        QVERIFY2(show.out.contains("0x4701 SV = 55.5\n"), qPrintable(show.out));
+
+        const Ran other = zucomm({"par", "diff", a, a});
+        QCOMPARE(other.code, 0);
+        const Ran down = zucomm(
+            {"download", "--port", target.path(), "--line", line, "--address", "4", a}, 60000);
+        QCOMPARE(down.err.contains("WRITE TO SELECTED DEVICE"), true);
+        QCOMPARE(down.code, 0);
+        const Ran sv = zucomm({"read", "--port", target.path(), "--line", line, "--address", "4",
+                               "--register", "0x4701"});
+        QCOMPARE(sv.err, QString());
+        QCOMPARE(sv.out, QString("0x4701 = 555 (0x022B, signed 555)\n"));
+        const Ran again = zucomm(
+            {"upload", "--port", target.path(), "--line", line, "--address", "4", "--out", b},
+            60000);
+        QCOMPARE(again.code, 0);
+        const Ran diff = zucomm({"par", "diff", a, b});
+        QVERIFY2(diff.code == 0, qPrintable(diff.out));
+    }
+
     void helpAndVersion() {
         const Ran top = zucomm({"--help"});
         QCOMPARE(top.code, 0);
