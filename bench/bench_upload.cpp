@@ -18,7 +18,7 @@ struct DoneView : TransferView {
     void showTransferProgress(bool, const std::string&) override {}
     void setTransferProgress(int) override {}
     void showUploadDone(const std::string&) override { doneAtMs = clock->nowMs(); }
-    void showDownloadStopped(const std::string&) override {}
+    void showTransferStopped(const std::string&) override {}
 };
 
 void Run(const char* name, bool rtu, int baud) {

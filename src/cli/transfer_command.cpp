@@ -49,7 +49,7 @@ class ProgressLine : public TransferView {
         err_.flush();
     }
     void showUploadDone(const std::string& text) override { done = text; }
-    void showDownloadStopped(const std::string& text) override { stopped = text; }
+    void showTransferStopped(const std::string& text) override { stopped = text; }
 
   private:
     QTextStream& err_;
@@ -187,6 +187,10 @@ int RunUpload(const QStringList& args, QTextStream& out, QTextStream& err) {
             return false;
         },
         [&](ParameterTransfers& t) {
+            if (!progress.stopped.empty()) {
+                run.end(ExitTimeout, QString::fromStdString(progress.stopped));
+                return true;
+            }
             if (progress.done.empty())
                 return false;
             if (!SaveParFile(path, t.image)) {

@@ -19,7 +19,7 @@ struct RecordingTransferView : TransferView {
     void setTransferProgress(int p) override { progress.push_back(p); }
     void showUploadDone(const std::string& text) override { done.push_back(text); }
     std::vector<std::string> stopped;
-    void showDownloadStopped(const std::string& text) override { stopped.push_back(text); }
+    void showTransferStopped(const std::string& text) override { stopped.push_back(text); }
 };
 
 // A bus of one device at address 1 whose bulk-read register answers index and
@@ -186,6 +186,40 @@ class TestParameterTransfers : public QObject {
                                     .arg(source.peek(w.reg))
                                     .arg(m.deviceSlots[1].FirmwareVersion, 4, 16)));
         }
+    }
+
+    // A write queued in the middle of an upload goes out once; the rest of
+    // the bulk read stays on its register.
+    void writeQueuedMidUploadDoesNotRedirectTheRead() {
+        TransferRig t('B');
+        t.startFrame = t.rig.wire.size();
+        QVERIFY(t.transfers.StartUpload("UPLOAD"));
+        EngineRequests& q = t.rig.engine->model().req;
+        QVERIFY(t.runUntil([&] { return q.BulkReadCount >= 100; }));
+        q.PendingRegister = 0x4701;
+        q.PendingValue = 5;
+        q.WritePending = true;
+        QVERIFY(t.runUntil([&] { return !t.tview.done.empty(); }));
+        const std::vector<Req> sent = t.sent();
+        QCOMPARE(CountOf(sent, 3, 0x474C), 256);
+        QCOMPARE(CountOf(sent, 6, 0x4701), 1);
+        QCOMPARE(CountOf(sent, 3, 0x4701), 0);
+    }
+
+    // The device dropped in the middle: the progress is taken down and the
+    // user told, nothing stays running.
+    void transferEndedEarlyIsTold() {
+        TransferRig t('B');
+        QVERIFY(t.transfers.StartUpload("UPLOAD"));
+        EngineRequests& q = t.rig.engine->model().req;
+        QVERIFY(t.runUntil([&] { return q.BulkReadCount >= 10; }));
+        QVERIFY(t.tview.shown);
+        t.bus.devices[1].silent = true; // four time-outs drop it
+        t.bus.override = nullptr;
+        QVERIFY(t.runUntil([&] { return !t.tview.stopped.empty(); }));
+        QVERIFY(!t.tview.shown);
+        QVERIFY(t.tview.done.empty());
+        QVERIFY(!q.BulkReadStart && !q.BulkReadActive && !t.transfers.running());
     }
 
     void downloadWritesTheFamilysSteps_data() {

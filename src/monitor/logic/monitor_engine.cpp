@@ -240,7 +240,7 @@ void MonitorEngine::disconnectSlot(int slot) {
     const bool wasSelected = slot == model_.SelectedSlot;
     EngineRequests& q = model_.req;
     if (wasSelected) {
-        q.DownloadActive = q.BroadcastMode = q.BulkReadStart = q.BulkReadActive = false;
+        endTransfersEarly();
         if (s.Family == 'C')
             q.ReidentifySelected = true;
     }
@@ -266,6 +266,16 @@ void MonitorEngine::selectAfterLoss(int slot) {
         }
     }
     clearSelectionQueue();
+}
+
+// A transfer of the selected device ends with it; the progress it showed
+// must not stand as if it went on.
+void MonitorEngine::endTransfersEarly() {
+    EngineRequests& q = model_.req;
+    const bool running = q.DownloadActive || q.BulkReadStart || q.BulkReadActive;
+    q.DownloadActive = q.BroadcastMode = q.BulkReadStart = q.BulkReadActive = false;
+    if (running && transfers_)
+        transfers_->TransferEndedEarly();
 }
 
 // What belongs to the selected device only ends when the selection moves.
@@ -324,7 +334,7 @@ void MonitorEngine::Adr0LbClick(int slot) {
     model_.SelectedSlot = std::uint8_t(slot);
     applyFamilyLayout();
     q.ParameterRefresh = true;
-    q.DownloadActive = q.BroadcastMode = q.BulkReadStart = q.BulkReadActive = false;
+    endTransfersEarly();
     clearSelectionQueue();
 }
 
@@ -400,7 +410,7 @@ void MonitorEngine::onLineLost(const QString& why) {
     connectedCount_ = 0;
     model_.SelectedSlot = NoSlot;
     EngineRequests& q = model_.req;
-    q.DownloadActive = q.BroadcastMode = q.BulkReadStart = q.BulkReadActive = false;
+    endTransfersEarly();
     q.LockCommandPending = q.ReidentifySelected = false;
     clearSelectionQueue();
     allDisconnected();

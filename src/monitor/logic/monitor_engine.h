@@ -88,6 +88,7 @@ class MonitorEngine {
     void disconnectSlot(int slot);
     void selectAfterLoss(int slot);
     void clearSelectionQueue();
+    void endTransfersEarly();
     void applyFamilyLayout();
     void allDisconnected();
 

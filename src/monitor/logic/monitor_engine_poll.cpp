@@ -439,8 +439,7 @@ void MonitorEngine::failureHandling(int function, int exceptionCode, const char*
                       codec::ExceptionMessage(exceptionCode));
             if (readErrorCount_ > 3 || writeErrorCount_ > 3) {
                 q.UnlockPending = q.WritePending = false;
-                q.BulkReadStart = q.BulkReadActive = false;
-                q.DownloadActive = q.BroadcastMode = false;
+                endTransfersEarly();
                 if (charged == model_.SelectedSlot)
                     q.ParameterRefresh = true;
                 readErrorCount_ = writeErrorCount_ = 0;

@@ -136,6 +136,9 @@ class ParameterTransferHooks {
     // The window is shown again: the parameter image's family byte and the
     // open-file flag are cleared.
     virtual void ClearImageState() = 0;
+    // A running upload or download was ended by the engine (the selection
+    // moved, the device was dropped, the exception limit).
+    virtual void TransferEndedEarly() = 0;
 };
 
 // The ramp/soak transfers, likewise.

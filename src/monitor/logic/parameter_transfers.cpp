@@ -88,7 +88,7 @@ void ParameterTransfers::stopDownload(std::uint16_t reg) {
     q.ParameterRefresh = true;
     char regText[8];
     std::snprintf(regText, sizeof regText, "0x%04X", unsigned(reg));
-    transferView_.showDownloadStopped("Download stopped at step " + std::to_string(step + 1) +
+    transferView_.showTransferStopped("Download stopped at step " + std::to_string(step + 1) +
                                       ": the device did not take " + "register " + regText +
                                       " after " + std::to_string(MaxStepWrites) +
                                       " tries; the steps before it were written");
@@ -156,6 +156,14 @@ void ParameterTransfers::enableImageMenus(bool enabled) {
     view_.enableMenu(MonitorMenu::SAVEAS1, enabled);
     view_.enableMenu(MonitorMenu::DOWNLOAD1, enabled);
     view_.enableMenu(MonitorMenu::WRITEALL, enabled);
+}
+
+void ParameterTransfers::TransferEndedEarly() {
+    transferView_.showTransferProgress(false, {});
+    transferView_.setTransferProgress(0);
+    transferView_.showTransferStopped(
+        "The transfer stopped before its end: the controller was deselected, dropped or refused "
+        "it. Nothing after the last step shown was written or read.");
 }
 
 void ParameterTransfers::ClearImageState() {

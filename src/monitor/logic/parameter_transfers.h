@@ -21,8 +21,9 @@ class TransferView {
     virtual void showTransferProgress(bool shown, const std::string& caption) = 0;
     virtual void setTransferProgress(int position) = 0; // 0..1000
     virtual void showUploadDone(const std::string& text) = 0;
-    // A download that could not go on (a step the device keeps refusing).
-    virtual void showDownloadStopped(const std::string& text) = 0;
+    // A transfer that could not go on: a step the device keeps refusing, or
+    // the engine ended it (the controller deselected or dropped).
+    virtual void showTransferStopped(const std::string& text) = 0;
 };
 
 class ParameterTransfers : public ParameterTransferHooks {
@@ -46,6 +47,7 @@ class ParameterTransfers : public ParameterTransferHooks {
     void StoreImageByte(std::uint8_t index, std::uint8_t value) override;
     void CountDownloadStep() override;
     void ClearImageState() override;
+    void TransferEndedEarly() override;
 
     // A step whose write the device refuses (or echoes changed) this often is
     // not tried again: the download stops instead of writing it for ever.

@@ -42,7 +42,7 @@ void ParameterFileMenu::showUploadDone(const std::string& text) {
     dialogs_.message(owner_, QString::fromStdString(text), q(text::CaptionUploadDone));
 }
 
-void ParameterFileMenu::showDownloadStopped(const std::string& text) {
+void ParameterFileMenu::showTransferStopped(const std::string& text) {
     dialogs_.message(owner_, QString::fromStdString(text));
 }
 

@@ -36,7 +36,7 @@ class ParameterFileMenu : public TransferView {
     void showTransferProgress(bool shown, const std::string& caption) override;
     void setTransferProgress(int position) override;
     void showUploadDone(const std::string& text) override;
-    void showDownloadStopped(const std::string& text) override;
+    void showTransferStopped(const std::string& text) override;
 
   private:
     bool save(const QString& path);
