@@ -94,18 +94,11 @@ int RunPar(const QStringList& args, QTextStream& out, QTextStream& err) {
             out << Header(*a) << " | " << Header(*b) << '\n';
             ++differ;
         }
-        const auto pa = DecodeImageParameters(*a), pb = DecodeImageParameters(*b);
-        for (const ImageParameter& p : pa) {
-            for (const ImageParameter& q : pb) {
-                if (q.reg == p.reg && q.name == p.name && q.value != p.value) {
-                    out << QStringLiteral("%1 %2: %3 | %4\n")
-                               .arg(Reg(p.reg))
-                               .arg(QString::fromStdString(p.name))
-                               .arg(QString::fromStdString(p.value))
-                               .arg(QString::fromStdString(q.value));
-                    ++differ;
-                }
-            }
+        for (const ParameterDifference& d : CompareImageParameters(*a, *b)) {
+            out << QStringLiteral("%1 %2: %3 | %4\n")
+                       .arg(Reg(d.reg), QString::fromStdString(d.name),
+                            QString::fromStdString(d.first), QString::fromStdString(d.second));
+            ++differ;
         }
         out.flush();
         return differ ? ExitDiffers : ExitOk;

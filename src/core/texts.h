@@ -185,6 +185,7 @@ inline constexpr char MenuFile[] = "FILE";
 inline constexpr char MenuOpen[] = "OPEN";
 inline constexpr char MenuSave[] = "SAVE";
 inline constexpr char MenuSaveAs[] = "SAVE AS";
+inline constexpr char MenuCompare[] = "COMPARE WITH DEVICE...";
 inline constexpr char MenuDevice[] = "DEVICE";
 inline constexpr char MenuParameters[] = "PARAMETERS";
 inline constexpr char MenuUpload[] = "UPLOAD";

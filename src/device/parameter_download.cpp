@@ -201,4 +201,15 @@ std::vector<ImageParameter> DecodeImageParameters(const ParameterImage& image) {
     return out;
 }
 
+std::vector<ParameterDifference> CompareImageParameters(const ParameterImage& a,
+                                                        const ParameterImage& b) {
+    std::vector<ParameterDifference> out;
+    const auto pb = DecodeImageParameters(b);
+    for (const ImageParameter& p : DecodeImageParameters(a))
+        for (const ImageParameter& q : pb)
+            if (q.reg == p.reg && q.name == p.name && q.value != p.value)
+                out.push_back({p.reg, p.name, p.value, q.value});
+    return out;
+}
+
 } // namespace zu

@@ -42,4 +42,14 @@ struct ImageParameter {
 // without a known family.
 std::vector<ImageParameter> DecodeImageParameters(const ParameterImage& image);
 
+// The parameters two images would write differently: the same register
+// and name with another value (in the first image's download order).
+struct ParameterDifference {
+    std::uint16_t reg = 0;
+    std::string name;
+    std::string first, second;
+};
+std::vector<ParameterDifference> CompareImageParameters(const ParameterImage& a,
+                                                        const ParameterImage& b);
+
 } // namespace zu

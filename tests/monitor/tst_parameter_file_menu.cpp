@@ -3,10 +3,13 @@
 #include "core/texts.h"
 #include "monitor_window_rig.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +66,43 @@ class TestParameterFileMenu : public QObject {
         QCOMPARE(bytes.size(), 260);
         QCOMPARE(bytes[256], 'B');
         QCOMPARE(std::uint8_t(bytes[259]), std::uint8_t(bytes[256] + bytes[257] + bytes[258]));
+        QCOMPARE(rig.dialogs.unscripted(), 0);
+    }
+
+    // COMPARE WITH DEVICE lists what the controller holds otherwise than the
+    // buffer, and the buffer stays as it was.
+    void compareWithDeviceListsTheDifferences() {
+        WindowRig rig;
+        QVERIFY(ConnectFamilyB(rig));
+        rig.action("UPLOAD1")->trigger();
+        QVERIFY(rig.runUntil([&] { return !rig.dialogs.messages().isEmpty(); }, 120000));
+        QVERIFY(rig.action("COMPARE1")->isEnabled());
+        // The controller's SV is changed behind the buffer's back.
+        auto* sv = rig.find<QLineEdit>("SV");
+        sv->setText("55.5");
+        QTest::keyClick(sv, Qt::Key_Return);
+        QVERIFY(rig.runUntil(
+            [&] { return rig.window->engine().model().deviceSlots[0].SvValue == 555; }, 30000));
+        QStringList rows;
+        rig.dialogs.pushModal([&](QDialog& d) {
+            auto* t = d.findChild<QTableWidget*>("CompareList");
+            QVERIFY(t);
+            for (int r = 0; r < t->rowCount(); ++r)
+                rows << t->item(r, 0)->text() + ": " + t->item(r, 1)->text() + " | " +
+                            t->item(r, 2)->text();
+            d.accept();
+        });
+        rig.action("COMPARE1")->trigger();
+        QVERIFY(rig.runUntil([&] { return !rows.isEmpty(); }, 120000));
+        QVERIFY2(rows.contains("SV: 100.0 | 55.5"), qPrintable(rows.join("; ")));
+        // The buffer still holds what was uploaded first.
+        QTemporaryDir dir;
+        rig.dialogs.pushFileName(dir.filePath("kept.par"));
+        rig.action("SAVEAS1")->trigger();
+        QFile f(dir.filePath("kept.par"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(std::uint8_t(bytes[24]) * 256 + std::uint8_t(bytes[25]), 1000);
         QCOMPARE(rig.dialogs.unscripted(), 0);
     }
 

@@ -154,6 +154,7 @@ TPMonitor::TPMonitor(AppState& app, Dialogs& dialogs, QWidget* parent)
     connect(OPEN1, &QAction::triggered, this, [this] { fileMenu_->OPEN1Click(); });
     connect(SAVE1, &QAction::triggered, this, [this] { fileMenu_->SAVE1Click(); });
     connect(SAVEAS1, &QAction::triggered, this, [this] { fileMenu_->SAVEAS1Click(); });
+    connect(COMPARE1, &QAction::triggered, this, [this] { fileMenu_->COMPARE1Click(); });
     connect(UPLOAD1, &QAction::triggered, this, [this] { fileMenu_->UPLOAD1Click(); });
     connect(DOWNLOAD1, &QAction::triggered, this, [this] { fileMenu_->DOWNLOAD1Click(false); });
     connect(WRITEALL, &QAction::triggered, this, [this] { fileMenu_->DOWNLOAD1Click(true); });
@@ -194,6 +195,7 @@ void TPMonitor::buildMenus() {
     OPEN1 = item(FILE1, "OPEN1", text::MenuOpen);
     SAVE1 = item(FILE1, "SAVE1", text::MenuSave, false);
     SAVEAS1 = item(FILE1, "SAVEAS1", text::MenuSaveAs, false);
+    COMPARE1 = item(FILE1, "COMPARE1", text::MenuCompare, false);
 
     QMenu* device2 = menu(bar, "Device2", text::MenuDevice);
     const char* names[4] = {"Device01", "Device11", "Device21", "Device31"};
@@ -653,6 +655,10 @@ void TPMonitor::enableMenu(MonitorMenu m, bool enabled) {
     default:
         if (QAction* a = menuAction(m))
             a->setEnabled(enabled);
+        // The buffer holds an image exactly when it can be saved: then it can
+        // be compared with the controller too.
+        if (m == MonitorMenu::SAVEAS1)
+            COMPARE1->setEnabled(enabled);
     }
 }
 

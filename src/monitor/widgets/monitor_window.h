@@ -131,6 +131,7 @@ class TPMonitor : public QMainWindow, public MonitorView, public EditingHost {
     QAction* OPEN1 = nullptr;
     QAction* SAVE1 = nullptr;
     QAction* SAVEAS1 = nullptr;
+    QAction* COMPARE1 = nullptr;
     std::array<QAction*, 4> deviceItems_{};
     QAction* UPLOAD1 = nullptr;
     QAction* DOWNLOAD1 = nullptr;

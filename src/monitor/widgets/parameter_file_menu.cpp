@@ -1,11 +1,17 @@
 #include "monitor/widgets/parameter_file_menu.h"
 
 #include "core/texts.h"
+#include "device/parameter_download.h"
 #include "ui/dialogs.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace zu {
 
@@ -39,11 +45,79 @@ void ParameterFileMenu::setTransferProgress(int position) {
 }
 
 void ParameterFileMenu::showUploadDone(const std::string& text) {
+    if (comparedBuffer_) {
+        const ParameterImage device = transfers_.image;
+        transfers_.image = *comparedBuffer_;
+        comparedBuffer_.reset();
+        showComparison(device);
+        return;
+    }
     dialogs_.message(owner_, QString::fromStdString(text), q(text::CaptionUploadDone));
 }
 
 void ParameterFileMenu::showTransferStopped(const std::string& text) {
+    if (comparedBuffer_) {
+        transfers_.image = *comparedBuffer_;
+        comparedBuffer_.reset();
+    }
     dialogs_.message(owner_, QString::fromStdString(text));
+}
+
+void ParameterFileMenu::COMPARE1Click() {
+    const DeviceSlot* sel = model_.selected();
+    if (!sel || !sel->connected || transfers_.running())
+        return;
+    comparedBuffer_ = transfers_.image;
+    if (!transfers_.StartUpload(text::MenuCompare)) {
+        comparedBuffer_.reset();
+        dialogs_.message(owner_, q(text::EnableComWriteFirst));
+    }
+}
+
+void ParameterFileMenu::showComparison(const ParameterImage& device) {
+    const std::vector<ParameterDifference> diffs = CompareImageParameters(transfers_.image, device);
+    const QString buffer = title(), controller = QString::fromStdString(ImageTitle(device));
+    if (diffs.empty()) {
+        dialogs_.message(owner_,
+                         QStringLiteral("The controller (%1) holds the parameters of the buffer "
+                                        "(%2): nothing differs.")
+                             .arg(controller, buffer),
+                         q(text::MenuCompare));
+        return;
+    }
+    QDialog dlg(owner_);
+    dlg.setObjectName(QStringLiteral("CompareDlg"));
+    dlg.setWindowTitle(q(text::MenuCompare));
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* heading = new QLabel(
+        QStringLiteral("%1 parameters differ between the buffer (%2) and the controller (%3):")
+            .arg(diffs.size())
+            .arg(buffer, controller),
+        &dlg);
+    heading->setObjectName(QStringLiteral("CompareLb"));
+    heading->setWordWrap(true);
+    layout->addWidget(heading);
+    auto* table = new QTableWidget(int(diffs.size()), 3, &dlg);
+    table->setObjectName(QStringLiteral("CompareList"));
+    table->setHorizontalHeaderLabels(
+        {QStringLiteral("Parameter"), QStringLiteral("Buffer"), QStringLiteral("Controller")});
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    for (int r = 0; r < int(diffs.size()); ++r) {
+        const ParameterDifference& d = diffs[std::size_t(r)];
+        table->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(d.name)));
+        table->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(d.first)));
+        table->setItem(r, 2, new QTableWidgetItem(QString::fromStdString(d.second)));
+    }
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dlg);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    layout->addWidget(buttons);
+    dlg.resize(520, 360);
+    dialogs_.runModal(dlg);
 }
 
 QString ParameterFileMenu::title() const {

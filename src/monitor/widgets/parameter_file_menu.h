@@ -6,6 +6,7 @@
 #include "monitor/logic/parameter_transfers.h"
 
 #include <QString>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -30,6 +31,9 @@ class ParameterFileMenu : public TransferView {
     void SAVEAS1Click();
     // WRITE TO SELECTED DEVICE (broadcast false) and WRITE TO ALL CONNECTED DEVICE.
     void DOWNLOAD1Click(bool broadcast);
+    // FILE > COMPARE WITH DEVICE...: uploads the selected controller and lists
+    // the parameters in which it differs from the buffer; the buffer stays.
+    void COMPARE1Click();
 
     QString ParameterFileName;
 
@@ -39,6 +43,7 @@ class ParameterFileMenu : public TransferView {
     void showTransferStopped(const std::string& text) override;
 
   private:
+    void showComparison(const ParameterImage& device);
     bool save(const QString& path);
     void enableImageMenus(bool enabled);
     QString title() const;
@@ -50,6 +55,8 @@ class ParameterFileMenu : public TransferView {
     QLabel* progressLb_;
     QProgressBar* progressBar_;
     ParameterTransfers transfers_{model_, view_, *this};
+    // The buffer while a comparison uploads the device over it.
+    std::optional<ParameterImage> comparedBuffer_;
 };
 
 } // namespace zu
