@@ -90,8 +90,9 @@ void ParameterFileMenu::showComparison(const ParameterImage& device) {
     dlg.setWindowTitle(q(text::MenuCompare));
     auto* layout = new QVBoxLayout(&dlg);
     auto* heading = new QLabel(
-        QStringLiteral("%1 parameters differ between the buffer (%2) and the controller (%3):")
-            .arg(diffs.size())
+        QStringLiteral("%1 between the buffer (%2) and the controller (%3):")
+            .arg(diffs.size() == 1 ? QStringLiteral("1 parameter differs")
+                                   : QStringLiteral("%1 parameters differ").arg(diffs.size()))
             .arg(buffer, controller),
         &dlg);
     heading->setObjectName(QStringLiteral("CompareLb"));
