@@ -57,7 +57,7 @@ void Bus::receive(std::span<const std::uint8_t> bytes, const LineSettings& line,
                   std::int64_t firstEndUs, std::int64_t perByteUs) {
     for (auto& node : devices_) {
         syncParser(*node);
-        if (node->device->setting().line != line) {
+        if (!understands(node->device->setting().line, line)) {
             // Framing errors and garbage: nothing this controller can use.
             node->parser.reset();
             continue;
