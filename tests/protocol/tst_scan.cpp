@@ -309,13 +309,14 @@ class TestScan : public QObject {
     }
 
     void slowBaudControllerIsFound() {
-        // At 2400 a controller with a 30 ms turnaround answers 71 ms after the
-        // probe was handed over plus 30 ms, and its first byte reaches the PC
-        // after another 4 ms: beyond 110 ms counted from the hand-over.
+        // At 2400 the probe takes 71 ms on the wire; a controller that starts
+        // its answer 70 ms after it gets its first 8 bytes to the PC 174 ms
+        // after the hand-over: later than two ticks counted from the hand-over
+        // (at most 165 ms), in time for two ticks counted from the probe's end.
         ProtocolLineRig rig;
         sim::Device& d =
             rig.bus->addDevice('B', 4, {{2400, 7, LineParity::Odd, 1}, sim::Framing::Ascii});
-        d.setTurnaroundMs(30);
+        d.setTurnaroundMs(70);
         DeviceScan scan(*rig.state, *rig.replies);
         bool over = false;
         scan.onFinished = [&](const QString&) { over = true; };
