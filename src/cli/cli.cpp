@@ -2,6 +2,7 @@
 
 #include "cli/command_setup.h"
 #include "cli/monitor_command.h"
+#include "cli/protocol_commands.h"
 #include "cli/register_command.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,8 @@ QString TopHelp() {
                "           line per status cycle and controller, and errors as they happen\n"
                "  read     read 1..8 holding registers of one controller (function 03)\n"
                "  write    write one register of one controller (function 06), echo checked\n"
+               "  scan     find the controllers on the line and the setting each answers in\n"
+               "  set-protocol  give a controller a new address and line setting\n"
                "\n"
                "Every subcommand takes --port PORT and --line LINE:\n"
                "  PORT  COM1..COM12 (the port directory: detected ports, then\n"
@@ -80,8 +83,13 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return RunWrite(rest, out, err);
     if (sub == QLatin1String("monitor"))
         return RunMonitor(rest, out, err);
+    if (sub == QLatin1String("scan"))
+        return RunScan(rest, out, err);
+    if (sub == QLatin1String("set-protocol"))
+        return RunSetProtocol(rest, out, err);
     err << "zucomm: unknown subcommand \"" << sub
-        << "\"; the subcommands are monitor, read and write. Try 'zucomm --help'.\n";
+        << "\"; the subcommands are monitor, read, write, scan and set-protocol. Try 'zucomm "
+           "--help'.\n";
     err.flush();
     return ExitUsage;
 }
@@ -96,7 +104,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
         return code;
     const QString sub = args.value(1);
     const bool named = sub == QLatin1String("read") || sub == QLatin1String("write") ||
-                       sub == QLatin1String("monitor");
+                       sub == QLatin1String("monitor") || sub == QLatin1String("scan") ||
+                       sub == QLatin1String("set-protocol");
     err << "zucomm" << (named ? QLatin1Char(' ') + sub : QString()) << ": " << problem << '\n';
     err.flush();
     return ExitOutput;

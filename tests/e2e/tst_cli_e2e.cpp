@@ -374,7 +374,7 @@ class TestCliEndToEnd : public QObject {
                                                  "9600,7,X,1,ASCII"}
                                   << 2 << "zucomm read: --line: parity must be N, E or O";
         QTest::newRow("unknown subcommand")
-            << QStringList{"scan"} << 2 << "zucomm: unknown subcommand \"scan\"";
+            << QStringList{"sweep"} << 2 << "zucomm: unknown subcommand \"sweep\"";
     }
     void portProblemsAreOneLine() {
         QFETCH(QStringList, args);

@@ -2,7 +2,7 @@
 // a simulated line: the writes on the wire in their settings, the user
 // messages between them on virtual time, the echo check and the texts.
 #include "core/texts.h"
-#include "protocol/protocol_change.h"
+#include "protocol/logic/protocol_change.h"
 #include "protocol_line_rig.h"
 
 #include <QtTest>

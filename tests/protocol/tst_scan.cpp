@@ -2,7 +2,7 @@
 // the probes on the wire and their order, the answer test, the texts, and
 // whole scans of the built-in controllers on virtual time.
 #include "core/texts.h"
-#include "protocol/scan.h"
+#include "protocol/logic/scan.h"
 #include "protocol_line_rig.h"
 
 #include <QElapsedTimer>

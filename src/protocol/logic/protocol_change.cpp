@@ -1,4 +1,4 @@
-#include "protocol/protocol_change.h"
+#include "protocol/logic/protocol_change.h"
 
 #include "core/app_state.h"
 #include "core/codec.h"

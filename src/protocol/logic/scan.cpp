@@ -1,4 +1,4 @@
-#include "protocol/scan.h"
+#include "protocol/logic/scan.h"
 
 #include "core/app_state.h"
 #include "core/codec.h"
