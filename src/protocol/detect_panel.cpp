@@ -171,7 +171,7 @@ QWidget* TProtocol::buildDetectPanel() {
     ResultTable->horizontalHeader()->hide();
     ResultTable->verticalHeader()->hide();
     ResultTable->setColumnWidth(0, 50);
-    ResultTable->setColumnWidth(1, 56);
+    ResultTable->setColumnWidth(1, 72); // " Address" whole
     ResultTable->setColumnWidth(2, 160);
     ResultTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ResultTable->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -3,8 +3,8 @@
 // controls, texts on the named labels and grid cells.
 #include "core/texts.h"
 #include "protocol/logic/protocol_change.h"
-#include "protocol/protocol_window.h"
 #include "protocol/logic/scan.h"
+#include "protocol/protocol_window.h"
 #include "protocol_line_rig.h"
 #include "ui/dialogs.h"
 #include "ui/gauge.h"
@@ -60,6 +60,11 @@ class TestProtocolFaces : public QObject {
         return item ? item->text() : QString();
     }
     QString label(const char* name) { return find<QLabel>(name)->text(); }
+    void shoot(const QString& file) {
+        window->adjustSize();
+        QCoreApplication::processEvents();
+        window->grab().save(file);
+    }
 
   private slots:
     void init() {
@@ -100,7 +105,7 @@ class TestProtocolFaces : public QObject {
         window->ResultTableSelectCell(1);
         QVERIFY(!find("SETBt")->isEnabled());
         if (const QString shot = qEnvironmentVariable("ZUCOMM_SCAN_SHOT"); !shot.isEmpty())
-            window->grab().save(shot);
+            shoot(shot);
         QVERIFY(rig->clock.advanceUntil([&] { return !window->scan().Scanning(); }, 60000));
         QCOMPARE(label("AutoDetectLb"), QStringLiteral("Search Completed,Found 1 items"));
         QCOMPARE(find<QPushButton>("SetStartBt")->text(), QStringLiteral("START"));
@@ -179,7 +184,7 @@ class TestProtocolFaces : public QObject {
         choose("AfterBaud", "19200");
         find<QCheckBox>("SyncChk")->setChecked(true);
         if (const QString shot = qEnvironmentVariable("ZUCOMM_DEVICE_SHOT"); !shot.isEmpty())
-            window->grab().save(shot);
+            shoot(shot);
         click("SETBt");
         QCOMPARE(label("AutoDetectLb"), QStringLiteral("Device Protocol Changing"));
         QVERIFY(!find("DetectPL")->isEnabled());
