@@ -10,8 +10,47 @@
 
 namespace zu::sim {
 
+namespace {
+
+// What the client's bytes were sent with. A pty keeps 8 bits without parity
+// whatever the client asks, but the master sees the speed and stop bits the
+// client set on the slave: a controller hears a client at another baud as
+// garbage. Parity and data bits stay those of the configured line.
+LineSettings SentLine(int master, const LineSettings& configured) {
+    termios t{};
+    if (::tcgetattr(master, &t) != 0)
+        return configured;
+    LineSettings sent = configured;
+    switch (::cfgetospeed(&t)) {
+    case B2400:
+        sent.baud = 2400;
+        break;
+    case B4800:
+        sent.baud = 4800;
+        break;
+    case B9600:
+        sent.baud = 9600;
+        break;
+    case B19200:
+        sent.baud = 19200;
+        break;
+    case B38400:
+        sent.baud = 38400;
+        break;
+    default:
+        sent.baud = 0; // a speed no controller runs at
+        break;
+    }
+    sent.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    return sent;
+}
+
+} // namespace
+
 PtyServer::PtyServer(Clock& clock, Bus& bus, const LineSettings& line, bool wireTime)
-    : clock_(clock), bus_(bus), line_(line), wireTime_(wireTime) {}
+    : clock_(clock), bus_(bus), line_(line), wireTime_(wireTime) {
+    bus_.setCharacterFormatSeen(false);
+}
 
 PtyServer::~PtyServer() {
     unplug();
@@ -95,11 +134,12 @@ void PtyServer::onReadable() {
     if (n == 0)
         return;
     bytesIn_ += n;
+    const LineSettings sent = SentLine(master_, line_);
     const std::int64_t now = clock_.nowMs() * 1000;
-    const std::int64_t perByte = wireTime_ ? charTimeUs(line_) : 0;
+    const std::int64_t perByte = wireTime_ ? charTimeUs(sent) : 0;
     // The bytes are here already: the last one ended now.
     const std::int64_t first = now - perByte * (n - 1);
-    bus_.receive(std::span<const std::uint8_t>(buf, std::size_t(n)), line_, first, perByte);
+    bus_.receive(std::span<const std::uint8_t>(buf, std::size_t(n)), sent, first, perByte);
 }
 
 void PtyServer::onTransmit(const std::vector<std::uint8_t>& bytes, const DeviceSetting& from,

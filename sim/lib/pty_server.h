@@ -2,7 +2,8 @@
 // Serves a bus of simulated controllers on a pseudo-terminal, so that any
 // program (ours through QSerialPort, mbpoll, a terminal) can talk to them
 // through the slave device. A pty carries neither parity nor data bits, so
-// every byte counts as sent in the configured line setting.
+// bytes count as sent with the configured ones; its master sees the baud and
+// stop bits the client set, so a client at another baud is not understood.
 #include "core/clock.h"
 #include "sim/lib/sim_bus.h"
 

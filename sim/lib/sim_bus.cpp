@@ -57,7 +57,8 @@ void Bus::receive(std::span<const std::uint8_t> bytes, const LineSettings& line,
                   std::int64_t firstEndUs, std::int64_t perByteUs) {
     for (auto& node : devices_) {
         syncParser(*node);
-        if (node->device->setting().line != line) {
+        const LineSettings& own = node->device->setting().line;
+        if (formatSeen_ ? !understands(own, line) : own.baud != line.baud) {
             // Framing errors and garbage: nothing this controller can use.
             node->parser.reset();
             continue;

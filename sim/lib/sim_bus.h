@@ -41,6 +41,9 @@ class Bus {
     // When on, a reply occupies the line for its wire time, and changes
     // acknowledged by it wait for its end.
     void setWireTime(bool on) { wireTime_ = on; }
+    // Off where the line cannot tell parity and data bits (a pty): then a
+    // controller hears every frame sent at its own baud.
+    void setCharacterFormatSeen(bool on) { formatSeen_ = on; }
     bool wireTime() const { return wireTime_; }
 
     std::int64_t nowUs() const { return clock_.nowMs() * 1000; }
@@ -61,6 +64,7 @@ class Bus {
     Clock& clock_;
     std::vector<std::unique_ptr<Node>> devices_;
     bool wireTime_ = true;
+    bool formatSeen_ = true;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -32,6 +32,14 @@ std::uint8_t encodeCommByte(const DeviceSetting& s);
 std::optional<DeviceSetting> parseSetting(std::string_view text);
 std::string settingText(const DeviceSetting& s);
 
+// A receiver understands characters sent with `sent` when baud, data bits
+// and parity agree; it checks one stop bit only, so the number of stop bits
+// may differ.
+inline bool understands(const LineSettings& receiver, const LineSettings& sent) {
+    return receiver.baud == sent.baud && receiver.dataBits == sent.dataBits &&
+           receiver.parity == sent.parity;
+}
+
 // Wire time of one character, and of n characters from the start of the first.
 std::int64_t charTimeUs(const LineSettings& line);
 std::int64_t wireTimeUs(const LineSettings& line, std::int64_t chars);

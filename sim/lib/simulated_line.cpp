@@ -103,7 +103,7 @@ void SimulatedLine::onTransmit(const std::vector<std::uint8_t>& bytes, const Dev
         const std::int64_t last = std::min(n, first + chunk_);
         QByteArray chunk(reinterpret_cast<const char*>(bytes.data()) + first, int(last - first));
         at(start + wireTimeUs(from.line, last), [this, chunk, line = from.line] {
-            if (rxSettings_ != line) {
+            if (!understands(rxSettings_, line)) {
                 bytesLost_ += chunk.size();
                 return;
             }

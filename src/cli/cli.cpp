@@ -3,6 +3,7 @@
 #include "cli/command_setup.h"
 #include "cli/monitor_command.h"
 #include "cli/par_command.h"
+#include "cli/protocol_commands.h"
 #include "cli/register_command.h"
 #include "cli/transfer_command.h"
 
@@ -30,6 +31,8 @@ QString TopHelp() {
                "  upload   read a controller's whole parameter memory into a .par backup\n"
                "  download write a .par backup into one controller, or all (--all)\n"
                "  par      show a parameter backup (.par) by name, or compare two\n"
+               "  scan     find the controllers on the line and the setting each answers in\n"
+               "  set-protocol  give a controller a new address and line setting\n"
                "\n"
                "Every subcommand takes --port PORT and --line LINE:\n"
                "  PORT  COM1..COM12 (the port directory: detected ports, then\n"
@@ -91,8 +94,13 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return RunDownload(rest, out, err);
     if (sub == QLatin1String("par"))
         return RunPar(args.mid(1), out, err);
+    if (sub == QLatin1String("scan"))
+        return RunScan(rest, out, err);
+    if (sub == QLatin1String("set-protocol"))
+        return RunSetProtocol(rest, out, err);
     err << "zucomm: unknown subcommand \"" << sub
-        << "\"; the subcommands are monitor, read, write, upload, download and par. Try 'zucomm "
+        << "\"; the subcommands are monitor, read, write, upload, download, par, scan and "
+           "set-protocol. Try 'zucomm "
            "--help'.\n";
     err.flush();
     return ExitUsage;
@@ -109,7 +117,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
     const QString sub = args.value(1);
     const bool named = sub == QLatin1String("read") || sub == QLatin1String("write") ||
                        sub == QLatin1String("monitor") || sub == QLatin1String("upload") ||
-                       sub == QLatin1String("download");
+                       sub == QLatin1String("download") || sub == QLatin1String("scan") ||
+                       sub == QLatin1String("set-protocol");
     err << "zucomm" << (named ? QLatin1Char(' ') + sub : QString()) << ": " << problem << '\n';
     err.flush();
     return ExitOutput;

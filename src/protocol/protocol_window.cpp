@@ -4,6 +4,8 @@
 #include "core/port_directory.h"
 #include "core/reply_gathering.h"
 #include "core/texts.h"
+#include "protocol/logic/protocol_change.h"
+#include "protocol/logic/scan.h"
 #include "protocol/pc_port_face.h"
 #include "ui/dialogs.h"
 #include "ui/radio_group.h"
@@ -92,8 +94,6 @@ TProtocol::TProtocol(const ProtocolContext& ctx, QWidget* parent) : QDialog(pare
     auto* buttons = new QHBoxLayout(panel);
     AutoDetectBt = new QPushButton(QStringLiteral("Auto Detect"), panel);
     AutoDetectBt->setObjectName(QStringLiteral("AutoDetectBt"));
-    // The scan for controllers is not part of this build yet.
-    AutoDetectBt->setEnabled(false);
     OKBt = new QPushButton(QStringLiteral("OK"), panel);
     OKBt->setObjectName(QStringLiteral("OKBt"));
     OKBt->setDefault(true);
@@ -104,6 +104,8 @@ TProtocol::TProtocol(const ProtocolContext& ctx, QWidget* parent) : QDialog(pare
     buttons->addWidget(OKBt);
     buttons->addWidget(CancelBt);
     top->addWidget(panel);
+    BKGPL = panel;
+    top->addWidget(buildDetectPanel());
     top->setSizeConstraint(QLayout::SetFixedSize);
 
     // Tab follows the screen: the port, the line settings as they read, the buttons.
@@ -120,10 +122,12 @@ TProtocol::TProtocol(const ProtocolContext& ctx, QWidget* parent) : QDialog(pare
     connect(Format, &RadioGroup::clicked, this, [this] { FormatClick(); });
     connect(OKBt, &QPushButton::clicked, this, [this] { OKBtClick(); });
     connect(CancelBt, &QPushButton::clicked, this, [this] { CancelBtClick(); });
+    connect(AutoDetectBt, &QPushButton::clicked, this, [this] { AutoDetectBtClick(); });
 }
 
 // Replies that come after the window has gone have nobody to go to.
 TProtocol::~TProtocol() {
+    stopWork();
     ctx_.replies.ProtocolReplyHandler = nullptr;
 }
 
@@ -195,12 +199,8 @@ void TProtocol::FormShow() {
         com_[std::size_t(n)]->setEnabled(c.enabled[std::size_t(n)]);
     if (c.noPort)
         ctx_.dialogs.message(this, QString::fromLatin1(text::NoComPortExist));
-    if (s.ProtocolDeviceMode) {
-        // The device face is not part of this build: nothing here may change
-        // the PC's own setting.
-        settingsArea_->setEnabled(false);
-        OKBt->setEnabled(false);
-    }
+    if (s.ProtocolDeviceMode)
+        showDeviceFace();
 }
 
 void TProtocol::COM1Click(int tag) {
@@ -225,6 +225,7 @@ void TProtocol::OKBtClick() {
 }
 
 void TProtocol::CancelBtClick() {
+    stopWork();
     if (ctx_.replies.ApdComPortMain.Open()) {
         ctx_.state.PortOwner = PortFree;
         ctx_.replies.ApdComPortMain.setOpen(false);

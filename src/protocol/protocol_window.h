@@ -5,17 +5,27 @@
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <memory>
 
+class QCheckBox;
+class QComboBox;
+class QFrame;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTableWidget;
 
 namespace zu {
 
 class AppState;
 class Dialogs;
+class DeviceScan;
+class Gauge;
+class ProtocolChange;
 class RadioGroup;
 class ReplyGathering;
+struct ScanFilters;
 
 // What the window works with; all of it outlives the window. The main window
 // fills it: the protocol window sees its port, its reply gathering and its
@@ -49,6 +59,17 @@ class TProtocol : public QDialog {
     void OKBtClick();
     void CancelBtClick();
 
+    // The scan panel (PC face) and the device face over it.
+    void AutoDetectBtClick();
+    void SetStartBtClick();
+    void SetCloseBtClick();
+    void ResultTableSelectCell(int row);
+    void SETBtClick();
+    void AddrPreSetCloseUp();
+    void BeforeAddrChange(QLineEdit* edit);
+    DeviceScan& scan() { return *scan_; }
+    ProtocolChange& change() { return *change_; }
+
     // Esc and the window manager's close end the window as Cancel does.
     void reject() override;
 
@@ -57,6 +78,12 @@ class TProtocol : public QDialog {
 
   private:
     QWidget* buildPortBox();
+    QWidget* buildDetectPanel();
+    void showDeviceFace();
+    void stopWork();
+    ScanFilters scanFilters() const;
+    void showScanState();
+    void addResultRow(int row);
 
     ProtocolContext ctx_;
     bool shown_ = false;
@@ -71,6 +98,36 @@ class TProtocol : public QDialog {
     QPushButton* OKBt = nullptr;
     QPushButton* CancelBt = nullptr;
     QPushButton* AutoDetectBt = nullptr;
+    QWidget* BKGPL = nullptr;
+
+    QFrame* DetectPL = nullptr;
+    QComboBox* AddrPreSet = nullptr;
+    QComboBox* BaudPreSet = nullptr;
+    QComboBox* ParityPreSet = nullptr;
+    QComboBox* LengthPreSet = nullptr;
+    QComboBox* StopPreSet = nullptr;
+    QComboBox* ProtocolPreSet = nullptr;
+    QPushButton* SetStartBt = nullptr;
+    QPushButton* SetCloseBt = nullptr;
+    QPushButton* SETBt = nullptr;
+    QTableWidget* ResultTable = nullptr;
+    QLabel* AutoDetectLb = nullptr;
+    Gauge* DetectBar = nullptr;
+    QLabel* TimeStamp = nullptr;
+    QLineEdit* BeforeAddr = nullptr;
+    QFrame* ZUCAfterPL = nullptr;
+    QLineEdit* AfterAddr = nullptr;
+    QComboBox* AfterBaud = nullptr;
+    QComboBox* AfterLength = nullptr;
+    QComboBox* AfterParity = nullptr;
+    QComboBox* AfterStop = nullptr;
+    QComboBox* AfterProtocol = nullptr;
+    QCheckBox* SyncChk = nullptr;
+    int BeforeAddress = 1;
+    int AfterAddress = 1;
+    bool TableFilling = false;
+    std::unique_ptr<DeviceScan> scan_;
+    std::unique_ptr<ProtocolChange> change_;
 };
 
 // How a port-directory device reads beside its COM button.

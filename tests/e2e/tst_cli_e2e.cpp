@@ -223,6 +223,38 @@ class TestCliEndToEnd : public QObject {
             << "Writing data compare fail !!!\nthe device refused the write: exception 2, illegal "
                "address  !!!\n";
     }
+    void scanFindsAControllerOnAPtyOnlyAtItsBaud() {
+        // The pty shows zusim the baud the scan sets, so the controller at
+        // 19200 answers that probe alone; baud and framing are left open.
+        Zusim sim;
+        QVERIFY(sim.start({"--line", kRtuLine, "--device", "B:7"}, nextLink()));
+        const Ran r = zucomm({"scan", "--port", sim.path(), "--addresses", "1-16", "--parity", "N",
+                              "--bits", "8", "--stop", "1"},
+                             120000);
+        QVERIFY2(r.out == QStringLiteral("address=7 line=19200,8,N,1,RTU\n"),
+                 qPrintable(r.out + r.err));
+        QVERIFY2(r.err.endsWith("Search Completed,Found 1 items\n"), qPrintable(r.err));
+        QCOMPARE(r.code, 0);
+    }
+
+    void setProtocolMovesAControllerOnAPty() {
+        Zusim sim;
+        QVERIFY(sim.start({"--line", kRtuLine, "--device", "B:7"}, nextLink()));
+        Ran r = zucomm({"set-protocol", "--port", sim.path(), "--address", "7", "--line", kRtuLine,
+                        "--new-address", "12", "--new-line", kAsciiLine});
+        QCOMPARE(r.out, QStringLiteral("SET Protocol Success\n"));
+        QCOMPARE(r.code, 0);
+        r = zucomm({"read", "--port", sim.path(), "--line", kAsciiLine, "--address", "12",
+                    "--register", "0x4701"});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.startsWith("0x4701 = "));
+        r = zucomm({"set-protocol", "--port", sim.path(), "--address", "7", "--line", kRtuLine,
+                    "--new-address", "8", "--new-line", kRtuLine});
+        QCOMPARE(r.err.trimmed().split('\n').last(),
+                 QStringLiteral("Timeout error,Fail to changed"));
+        QCOMPARE(r.code, 4);
+    }
+
     void failuresOnAPty() {
         QFETCH(QString, line);
         QFETCH(QStringList, zusimArgs);
@@ -374,7 +406,7 @@ class TestCliEndToEnd : public QObject {
                                                  "9600,7,X,1,ASCII"}
                                   << 2 << "zucomm read: --line: parity must be N, E or O";
         QTest::newRow("unknown subcommand")
-            << QStringList{"scan"} << 2 << "zucomm: unknown subcommand \"scan\"";
+            << QStringList{"sweep"} << 2 << "zucomm: unknown subcommand \"sweep\"";
     }
     void portProblemsAreOneLine() {
         QFETCH(QStringList, args);

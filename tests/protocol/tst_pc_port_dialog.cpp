@@ -171,13 +171,12 @@ class TestPcPortDialog : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         window->findChild<QPushButton*>("CancelBt")->setFocus();
         QStringList seen;
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < 10; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             seen << QApplication::focusWidget()->objectName();
         }
-        // Auto Detect is disabled in this build and takes no focus.
         QCOMPARE(seen, (QStringList{"COM2", "Baudrate_3", "DataLen_1", "Parity_2", "StopBit_1",
-                                    "Format_0", "OKBt", "CancelBt", "COM2"}));
+                                    "Format_0", "AutoDetectBt", "OKBt", "CancelBt", "COM2"}));
 
         // A Space on arrival keeps every setting; the arrows still choose.
         for (int i = 0; i < 6; ++i) {

@@ -28,11 +28,13 @@ const zu::LineSettings k8N1{19200, 8, zu::LineParity::None, 1};
 // A raw client on the slave side, as a terminal program would open it.
 class Client {
   public:
-    explicit Client(const QString& path) {
+    // speed: what the client sets on the slave, which zusim sees.
+    explicit Client(const QString& path, speed_t speed = B9600) {
         fd_ = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios t{};
         if (fd_ >= 0 && tcgetattr(fd_, &t) == 0) {
             cfmakeraw(&t);
+            cfsetspeed(&t, speed);
             tcsetattr(fd_, TCSANOW, &t);
         }
     }
@@ -71,6 +73,7 @@ class TestPtyServer : public QObject {
     void cleanup();
     void asciiRequestAndReply();
     void rtuWithWireTime();
+    void clientAtAnotherBaudIsNotUnderstood();
     void clientClosesAndReopens();
     void unplug();
     void programSerialLine();
@@ -108,10 +111,26 @@ void TestPtyServer::rtuWithWireTime() {
     bus_->addDevice('C', 7, {k8N1, Framing::Rtu});
     PtyServer server(*clock_, *bus_, k8N1, true);
     QVERIFY(server.start(nullptr));
-    Client c(server.slavePath());
+    Client c(server.slavePath(), B19200);
     QVERIFY(c.send(encodeRequest(Framing::Rtu, {7, 3, 0x4701, 1, 0})));
     QTRY_COMPARE(c.received().size(), 7);
     QCOMPARE(c.received().left(5).toHex(' '), QByteArray("07 03 02 03 e8"));
+}
+
+void TestPtyServer::clientAtAnotherBaudIsNotUnderstood() {
+    bus_->addDevice('A', 1);
+    PtyServer server(*clock_, *bus_, k7E1, false);
+    QVERIFY(server.start(nullptr));
+    {
+        Client fast(server.slavePath(), B19200);
+        QVERIFY(fast.send(textBytes(":010347010001B3\r\n")));
+        QTest::qWait(300);
+        QCOMPARE(fast.received(), QByteArray());
+    }
+    QCOMPARE(bus_->at(0).counters.requests, 0);
+    Client c(server.slavePath(), B9600);
+    QVERIFY(c.send(textBytes(":010347010001B3\r\n")));
+    QTRY_COMPARE(c.received().size(), 15);
 }
 
 void TestPtyServer::clientClosesAndReopens() {
@@ -170,7 +189,7 @@ void TestPtyServer::zusimProgram() {
     const QString path = QString::fromLocal8Bit(p.readLine()).trimmed();
     QVERIFY(path.startsWith("/dev/pts/"));
     QCOMPARE(QFileInfo(link).symLinkTarget(), path);
-    Client c(link);
+    Client c(link, B19200);
     QVERIFY(c.send(encodeRequest(Framing::Rtu, {7, 3, 0x4700, 2, 0})));
     QTRY_COMPARE(c.received().size(), 9);
     QCOMPARE(c.received().left(5).toHex(' '), QByteArray("07 03 04 80 05"));

@@ -81,6 +81,7 @@ class TestSimulatedLine : public QObject {
     void readRepliesAreValid();
     void otherSettingIsNotUnderstood_data();
     void otherSettingIsNotUnderstood();
+    void anotherStopBitCountIsUnderstood();
     void wireTime();
     void settingsChangeAfterQueuedBytes();
     void addressAndSettingChange();
@@ -142,7 +143,6 @@ void TestSimulatedLine::otherSettingIsNotUnderstood_data() {
     QTest::newRow("no parity") << 9600 << 7 << int(LineParity::None) << 1 << false;
     QTest::newRow("19200") << 19200 << 7 << int(LineParity::Even) << 1 << false;
     QTest::newRow("8 bits") << 9600 << 8 << int(LineParity::Even) << 1 << false;
-    QTest::newRow("2 stop bits") << 9600 << 7 << int(LineParity::Even) << 2 << false;
     QTest::newRow("RTU frame") << 9600 << 7 << int(LineParity::Even) << 1 << true;
 }
 
@@ -159,6 +159,16 @@ void TestSimulatedLine::otherSettingIsNotUnderstood() {
     // The same request in the device's own setting is answered.
     pc.line.applySettings(k7E1);
     QCOMPARE(pc.exchange(Framing::Ascii, {1, 3, 0x4701, 1, 0}).size(), 15);
+}
+
+void TestSimulatedLine::anotherStopBitCountIsUnderstood() {
+    // A receiver checks one stop bit: two from the PC are heard by a
+    // controller set to one, and its reply with one is heard by the PC.
+    Pc pc(LineSettings{9600, 7, LineParity::Even, 2});
+    Device& d = pc.bus->addDevice('B', 1);
+    const QByteArray reply = pc.exchange(Framing::Ascii, {1, 3, 0x4701, 1, 0});
+    QCOMPARE(reply.left(7), QByteArray(":010302"));
+    QCOMPARE(d.counters.requests, 1);
 }
 
 void TestSimulatedLine::wireTime() {
