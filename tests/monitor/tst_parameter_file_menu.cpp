@@ -106,6 +106,48 @@ class TestParameterFileMenu : public QObject {
         QCOMPARE(rig.dialogs.unscripted(), 0);
     }
 
+    // WRITE TO ALL CONNECTED DEVICE asks the broadcast question and never the
+    // model question; No sends nothing.
+    void writeToAllAsksTheBroadcastQuestion() {
+        WindowRig rig;
+        QVERIFY(ConnectFamilyB(rig));
+        rig.action("UPLOAD1")->trigger();
+        QVERIFY(rig.runUntil([&] { return !rig.dialogs.messages().isEmpty(); }, 120000));
+        rig.dialogs.pushAnswer(false);
+        rig.action("WRITEALL")->trigger();
+        QCOMPARE(rig.dialogs.shown().last().text, QString::fromLatin1(text::AllDevicesConfirm));
+        QCOMPARE(rig.dialogs.shown().last().caption, QString("Model Name Confirm"));
+        QVERIFY(!rig.window->engine().model().req.DownloadActive);
+        rig.dialogs.pushAnswer(true);
+        rig.action("WRITEALL")->trigger();
+        QVERIFY(rig.window->engine().model().req.BroadcastMode);
+        QVERIFY(
+            rig.runUntil([&] { return !rig.window->engine().model().req.DownloadActive; }, 120000));
+        for (const QString& t : rig.dialogs.messages())
+            QVERIFY(t != QString::fromLatin1(text::DifferentModelConfirm));
+        QCOMPARE(rig.dialogs.unscripted(), 0);
+    }
+
+    // A backup restores the controller it came from: upload, a change on the
+    // controller, WRITE TO SELECTED DEVICE, and the change is undone.
+    void downloadRestoresTheUploadedSettings() {
+        WindowRig rig;
+        QVERIFY(ConnectFamilyB(rig));
+        rig.action("UPLOAD1")->trigger();
+        QVERIFY(rig.runUntil([&] { return !rig.dialogs.messages().isEmpty(); }, 120000));
+        auto* sv = rig.find<QLineEdit>("SV");
+        sv->setText("55.5");
+        QTest::keyClick(sv, Qt::Key_Return);
+        const DeviceSlot& slot = rig.window->engine().model().deviceSlots[0];
+        QVERIFY(rig.runUntil([&] { return slot.SvValue == 555; }, 30000));
+        rig.action("DOWNLOAD1")->trigger(); // same family: nothing to ask
+        QVERIFY(rig.window->engine().model().req.DownloadActive);
+        QVERIFY(rig.runUntil([&] { return slot.SvValue == 1000; }, 120000));
+        QVERIFY(!rig.window->engine().model().req.DownloadActive);
+        QCOMPARE(rig.text("SV"), QString("100.0"));
+        QCOMPARE(rig.dialogs.unscripted(), 0);
+    }
+
     void openChecksTheFile_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("text");
