@@ -62,6 +62,7 @@ class ProgressLine : public TransferView {
 // family, firmware and writing setting are known; then `job` runs, and the
 // loop ends when it says so.
 struct TransferRun {
+    TransferRun(CommandParser& c, QTextStream& e) : cmd(c), err(e) {}
     CommandParser& cmd;
     QTextStream& err;
     int address = 1;
@@ -169,7 +170,7 @@ int RunUpload(const QStringList& args, QTextStream& out, QTextStream& err) {
         return *done;
     if (!cmd.parser().isSet(outFile))
         return cmd.fail(err, ExitUsage, QStringLiteral("--out FILE.par is missing"));
-    TransferRun run{cmd, err};
+    TransferRun run(cmd, err);
     if (auto bad = AddressOption(cmd, address, err, &run.address))
         return *bad;
     int code = ExitUsage;
@@ -232,7 +233,7 @@ int RunDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
         return *done;
     if (cmd.parser().positionalArguments().size() != 1)
         return cmd.fail(err, ExitUsage, QStringLiteral("one FILE.par is needed"));
-    TransferRun run{cmd, err};
+    TransferRun run(cmd, err);
     if (auto bad = AddressOption(cmd, address, err, &run.address))
         return *bad;
     ParameterImage image;

@@ -36,6 +36,15 @@ PortResult ReplyGathering::SendProtocolRequest(const std::vector<std::uint8_t>& 
     });
 }
 
+void ReplyGathering::ReleaseProtocolPort() {
+    protocolReply_.cancel();
+    ApdComPortMain.OnLineLost = nullptr;
+    ProtocolReplyHandler = nullptr;
+    if (ApdComPortMain.Open())
+        ApdComPortMain.setOpen(false);
+    state_.PortOwner = PortFree;
+}
+
 QString ReplyGathering::ProtocolRxText() const {
     QString text;
     for (std::uint8_t b : protocolReply_.bytes()) {

@@ -43,6 +43,10 @@ class ReplyGathering {
     // digits per RTU byte.
     QString ProtocolRxText() const;
     static constexpr int ProtocolTimeoutTicks = 2;
+    // The protocol window's work on ApdComPortMain is over (a scan or a
+    // change ended): nobody waits for its replies or its line, the port is
+    // closed and the line is free again.
+    void ReleaseProtocolPort();
     // The text stops growing here: a line that never falls silent must not
     // eat memory; every reply the protocol window expects is far shorter.
     static constexpr int ProtocolRxTextLimit = 1024;

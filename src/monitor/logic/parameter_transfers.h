@@ -41,6 +41,9 @@ class ParameterTransfers : public ParameterTransferHooks {
     // has confirmed; false when nothing may start.
     bool StartDownload(bool broadcast, const std::string& caption);
     bool running() const;
+    // SAVE (when a file was chosen), SAVE AS and the two downloads: usable
+    // exactly while the buffer holds an image.
+    void enableImageMenus(bool enabled);
 
     // --- ParameterTransferHooks ---
     void PrepareDownloadWrite() override;
@@ -56,7 +59,6 @@ class ParameterTransfers : public ParameterTransferHooks {
   private:
     void endUpload();
     void stopDownload(std::uint16_t reg);
-    void enableImageMenus(bool enabled);
 
     MonitorModel& model_;
     MonitorView& view_;

@@ -125,13 +125,6 @@ QString ParameterFileMenu::title() const {
     return QString::fromStdString(ImageTitle(transfers_.image));
 }
 
-void ParameterFileMenu::enableImageMenus(bool enabled) {
-    view_.enableMenu(MonitorMenu::SAVE1, enabled && transfers_.fileChosen);
-    view_.enableMenu(MonitorMenu::SAVEAS1, enabled);
-    view_.enableMenu(MonitorMenu::DOWNLOAD1, enabled);
-    view_.enableMenu(MonitorMenu::WRITEALL, enabled);
-}
-
 void ParameterFileMenu::UPLOAD1Click() {
     const DeviceSlot* sel = model_.selected();
     if (!sel || !sel->connected)
@@ -155,16 +148,16 @@ void ParameterFileMenu::OPEN1Click() {
     case ParFileStatus::CannotRead:
         dialogs_.message(owner_, q(text::FileCannotRead), q(text::CaptionBufferError));
         transfers_.image.clear();
-        enableImageMenus(false);
+        transfers_.enableImageMenus(false);
         return;
     case ParFileStatus::WrongCheck:
         dialogs_.message(owner_, q(text::FileLengthOrContentError), q(text::CaptionFileError));
-        enableImageMenus(false);
+        transfers_.enableImageMenus(false);
         return;
     case ParFileStatus::Ok:
         break;
     }
-    enableImageMenus(true);
+    transfers_.enableImageMenus(true);
     dialogs_.message(owner_, title() + q(text::ParametersLoaded), q(text::CaptionDone));
 }
 

@@ -45,7 +45,6 @@ class ParameterFileMenu : public TransferView {
   private:
     void showComparison(const ParameterImage& device);
     bool save(const QString& path);
-    void enableImageMenus(bool enabled);
     QString title() const;
 
     MonitorModel& model_;

@@ -183,12 +183,7 @@ void ProtocolChange::finish(const QString& text, const QString& portError) {
     if (wait_)
         state_.clock().cancel(wait_);
     wait_ = 0;
-    TApdComPort& p = replies_.ApdComPortMain;
-    p.OnLineLost = nullptr;
-    replies_.ProtocolReplyHandler = nullptr;
-    if (p.Open())
-        p.setOpen(false);
-    state_.PortOwner = PortFree;
+    replies_.ReleaseProtocolPort();
     state_.Com.RtuMode = savedRtu_;
     if (onFinished)
         onFinished(portError);

@@ -222,12 +222,7 @@ void DeviceScan::finish(const QString& text, const QString& lost) {
         return;
     scanning_ = false;
     text_ = text;
-    TApdComPort& p = replies_.ApdComPortMain;
-    p.OnLineLost = nullptr;
-    replies_.ProtocolReplyHandler = nullptr;
-    if (p.Open())
-        p.setOpen(false);
-    state_.PortOwner = PortFree;
+    replies_.ReleaseProtocolPort();
     state_.Com.RtuMode = savedRtu_;
     if (onProgress)
         onProgress();
