@@ -129,11 +129,10 @@ std::uint16_t TApdComPort::AddTimerTrigger() {
     return h;
 }
 
-PortResult TApdComPort::SetTimerTrigger(std::uint16_t handle, int ticks, bool activate) {
+TApdComPort::Trigger* TApdComPort::stopTrigger(std::uint16_t handle) {
     auto it = triggers_.find(handle);
     if (it == triggers_.end())
-        return PortResult::failure(
-            QStringLiteral("Timer trigger %1 was not allocated").arg(handle));
+        return nullptr;
     Trigger& t = it->second;
     if (t.pending)
         clock_.cancel(t.pending);
@@ -143,19 +142,42 @@ PortResult TApdComPort::SetTimerTrigger(std::uint16_t handle, int ticks, bool ac
     std::erase_if(events_, [handle](const Event& e) {
         return e.message == MsgTimerExpired && e.handle == handle;
     });
+    return &t;
+}
+
+void TApdComPort::startTrigger(Trigger& t, std::uint16_t handle, std::int64_t afterMs) {
+    t.active = true;
+    t.pending = clock_.callAfter(afterMs, [this, handle] { fireTrigger(handle); });
+}
+
+PortResult TApdComPort::SetTimerTrigger(std::uint16_t handle, int ticks, bool activate) {
+    Trigger* t = stopTrigger(handle);
+    if (!t)
+        return unknownTrigger(handle);
     if (!activate)
         return {};
     if (ticks != 0)
-        t.ticks = ticks;
+        t->ticks = ticks;
     if (!line_)
         return {}; // a closed port checks no timers
     // The component counts whole ticks: armed at tick s with t ticks, it fires
     // once the tick count exceeds s + t.
     const std::int64_t now = clock_.nowMs();
-    const std::int64_t due = (now / TimerTickMs + t.ticks + 1) * TimerTickMs;
-    t.active = true;
-    t.pending = clock_.callAfter(due - now, [this, handle] { fireTrigger(handle); });
+    startTrigger(*t, handle, (now / TimerTickMs + t->ticks + 1) * TimerTickMs - now);
     return {};
+}
+
+PortResult TApdComPort::SetTimerTriggerMs(std::uint16_t handle, std::int64_t ms) {
+    Trigger* t = stopTrigger(handle);
+    if (!t)
+        return unknownTrigger(handle);
+    if (line_)
+        startTrigger(*t, handle, std::max<std::int64_t>(ms, 0));
+    return {};
+}
+
+PortResult TApdComPort::unknownTrigger(std::uint16_t handle) {
+    return PortResult::failure(QStringLiteral("Timer trigger %1 was not allocated").arg(handle));
 }
 
 void TApdComPort::fireTrigger(std::uint16_t handle) {

@@ -48,6 +48,7 @@ class TApdComPort {
     std::uint16_t DataBits() const { return std::uint16_t(settings_.dataBits); }
     std::uint16_t StopBits() const { return std::uint16_t(settings_.stopBits); }
     bool Open() const { return line_ != nullptr; }
+    const LineSettings& lineSettings() const { return settings_; }
 
     // Takes a PC line setting: port number, baud, data bits, stop bits and
     // parity (code 1 even, 2 odd, else none).
@@ -67,6 +68,9 @@ class TApdComPort {
     std::uint16_t AddTimerTrigger();
     // activate: (re)start with ticks (when not 0); else stop. Unknown handle: failure.
     PortResult SetTimerTrigger(std::uint16_t handle, int ticks, bool activate);
+    // (Re)starts a trigger to fire `ms` from now, to the millisecond rather
+    // than in whole ticks; its tick count is kept for later SetTimerTrigger calls.
+    PortResult SetTimerTriggerMs(std::uint16_t handle, std::int64_t ms);
     // Queues the bytes; failure when the port is closed or the output buffer is full.
     PortResult PutBlock(const void* data, std::uint16_t length);
     // The next announced byte inside a data-available event (0 when none is left).
@@ -91,6 +95,9 @@ class TApdComPort {
     void onFailed(const QString& why);
     void postDelivery();
     void deliver();
+    Trigger* stopTrigger(std::uint16_t handle);
+    void startTrigger(Trigger& t, std::uint16_t handle, std::int64_t afterMs);
+    static PortResult unknownTrigger(std::uint16_t handle);
     void fireTrigger(std::uint16_t handle);
     void closeLine();
     PortResult openLine();

@@ -26,6 +26,9 @@ PortResult ReplyGathering::SendProtocolRequest(const std::vector<std::uint8_t>& 
     ReplyRules rules;
     rules.rtu = protocolRtu_;
     rules.timeoutTicks = ticks;
+    // A slow baud must not eat into the time a controller has to answer.
+    rules.firstWaitMs = ApdComPortMain.lineSettings().wireMs(std::int64_t(frame.size())) +
+                        std::int64_t(ticks) * TimerTickMs;
     // Room for the text limit: one hex pair per RTU byte; ASCII keeps its CR LF.
     rules.capacity = protocolRtu_ ? ProtocolRxTextLimit / 2 : ProtocolRxTextLimit + 2;
     rules.rtuPredictLength = false;

@@ -34,7 +34,8 @@ class ReplyGathering {
 
     // --- the protocol window's port ---
     // Sends a request in the PC framing (RtuMode): the reply text starts
-    // empty, and the time-out of `ticks` is re-armed after every chunk. An
+    // empty. The time-out of `ticks` starts when the request has left the
+    // wire (to the millisecond) and is re-armed after every chunk. An
     // ASCII reply is handed over at LF, an RTU reply after its last byte by
     // the time-out; a time-out hands over whatever was gathered.
     PortResult SendProtocolRequest(const std::vector<std::uint8_t>& frame,

@@ -48,7 +48,10 @@ PortResult ReplyTransaction::start(const std::vector<std::uint8_t>& frame, const
     done_ = std::move(done);
     grace_ = false;
     waiting_ = true;
-    arm();
+    if (rules_.firstWaitMs > 0)
+        port_.SetTimerTriggerMs(trigger_, rules_.firstWaitMs);
+    else
+        arm();
     return port_.PutBlock(frame.data(), std::uint16_t(frame.size()));
 }
 

@@ -16,6 +16,9 @@ namespace zu {
 struct ReplyRules {
     bool rtu = false;
     int timeoutTicks = 18;
+    // When > 0, the wait for the first byte instead, to the millisecond
+    // (a time-out that starts once the request has left the wire).
+    std::int64_t firstWaitMs = 0;
     // Bytes kept; the rest of a longer reply is taken from the port and dropped.
     int capacity = 100;
     // RTU: complete at the length predicted from the first bytes; when false

@@ -5,6 +5,7 @@
 // reports once through `failed` and is closed by then.
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -21,6 +22,11 @@ struct LineSettings {
     // Start, data, parity and stop bits of one character.
     int bitsPerChar() const {
         return 1 + dataBits + (parity == LineParity::None ? 0 : 1) + stopBits;
+    }
+    // Time `chars` characters take on the wire, rounded up to the millisecond.
+    std::int64_t wireMs(std::int64_t chars) const {
+        const std::int64_t b = baud > 0 ? baud : 1;
+        return (chars * bitsPerChar() * 1000 + b - 1) / b;
     }
 };
 

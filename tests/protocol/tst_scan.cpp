@@ -291,21 +291,28 @@ class TestScan : public QObject {
         QCOMPARE(rig.state->PortOwner, int(PortFree));
     }
 
-    void probeTimeoutCountsTheProbesWireTime_data() {
-        QTest::addColumn<int>("baud");
+    void unansweredProbeWaitsItsWireTimeAndTwoTicks_data() {
+        QTest::addColumn<int>("baudDigit");
         QTest::addColumn<bool>("rtu");
-        QTest::addColumn<int>("ticks");
-        // 17 characters of 10 bits: 71 ms at 2400, 18 ms at 9600
-        QTest::newRow("2400 ASCII") << 2400 << false << 4;
-        QTest::newRow("9600 ASCII") << 9600 << false << 3;
-        QTest::newRow("38400 RTU") << 38400 << true << 3;
+        QTest::addColumn<int>("probeMs");
+        // 17 characters of 10 bits: 71 ms at 2400, 18 ms at 9600; RTU 8 of 11 bits
+        QTest::newRow("2400 ASCII") << 4 << false << 71 + 110;
+        QTest::newRow("9600 ASCII") << 0 << false << 18 + 110;
+        QTest::newRow("38400 RTU") << 2 << true << 3 + 110;
     }
-    void probeTimeoutCountsTheProbesWireTime() {
-        QFETCH(int, baud);
+    void unansweredProbeWaitsItsWireTimeAndTwoTicks() {
+        QFETCH(int, baudDigit);
         QFETCH(bool, rtu);
-        QFETCH(int, ticks);
-        QCOMPARE(DeviceScan::ProbeTimeoutTicks({baud, rtu ? 8 : 7, LineParity::Odd, 1}, rtu),
-                 ticks);
+        QFETCH(int, probeMs);
+        ProtocolLineRig rig; // nobody on the line
+        DeviceScan scan(*rig.state, *rig.replies);
+        std::int64_t overAt = -1;
+        scan.onFinished = [&](const QString&) { overAt = rig.clock.nowMs(); };
+        QVERIFY(scan.start({1, baudDigit, 0, rtu ? 1 : 0, 0, rtu ? 1 : 0}, 1));
+        QVERIFY(rig.clock.advanceUntil([&] { return overAt >= 0; }, 60 * 1000));
+        QCOMPARE(rig.frames().size(), std::size_t(16));
+        // To the millisecond: not rounded up to whole ticks of the component.
+        QCOMPARE(overAt, std::int64_t(16) * probeMs);
     }
 
     void slowBaudControllerIsFound() {

@@ -42,13 +42,6 @@ bool IsEchoOf(const QString& rxText, const std::vector<std::uint8_t>& request, b
     return rxText == expected;
 }
 
-int ProtocolChange::WriteTimeoutTicks(const LineSettings& line, bool rtu) {
-    const int chars = rtu ? 8 : 17;
-    const std::int64_t wireMs =
-        (std::int64_t(chars) * line.bitsPerChar() * 1000 + line.baud - 1) / std::max(line.baud, 1);
-    return FirstByteTicks + int((wireMs + TimerTickMs - 1) / TimerTickMs);
-}
-
 QString ProtocolChange::successText() {
     return QLatin1String(text::SetProtocolSuccess);
 }
@@ -151,7 +144,7 @@ void ProtocolChange::SendProtocolWrite() {
     p.OnLineLost = [this](TApdComPort&, const QString& why) {
         finish(QLatin1String(text::TimeoutFailToChange), why);
     };
-    (void)replies_.SendProtocolRequest(request_, WriteTimeoutTicks(line, b.rtu));
+    (void)replies_.SendProtocolRequest(request_, FirstByteTicks);
 }
 
 void ProtocolChange::ProtocolReplyHandler() {

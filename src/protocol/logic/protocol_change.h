@@ -74,8 +74,6 @@ class ProtocolChange {
     // `portError` holds the port's message when it could not be opened.
     std::function<void(const QString& portError)> onFinished;
 
-    // The first-byte wait of a write: 18 ticks after it has left the wire.
-    static int WriteTimeoutTicks(const LineSettings& line, bool rtu);
     static QString successText();
 
   private:

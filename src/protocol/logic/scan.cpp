@@ -108,13 +108,6 @@ QString ScanEstimateText(int total, int count) {
     return text + QString::number(s) + QLatin1String(text::SecSuffix);
 }
 
-int DeviceScan::ProbeTimeoutTicks(const LineSettings& line, bool rtu) {
-    const int chars = rtu ? 8 : 17;
-    const std::int64_t wireMs =
-        (std::int64_t(chars) * line.bitsPerChar() * 1000 + line.baud - 1) / std::max(line.baud, 1);
-    return ReplyGathering::ProtocolTimeoutTicks + int((wireMs + TimerTickMs - 1) / TimerTickMs);
-}
-
 DeviceScan::DeviceScan(AppState& state, ReplyGathering& replies)
     : state_(state), replies_(replies) {}
 
@@ -176,8 +169,7 @@ void DeviceScan::applySetting() {
 
 void DeviceScan::sendProbe() {
     request_ = ScanProbe(ScanIsRtu(index_), address_);
-    const PortResult r = replies_.SendProtocolRequest(
-        request_, ProbeTimeoutTicks(ScanLineOf(index_), ScanIsRtu(index_)));
+    const PortResult r = replies_.SendProtocolRequest(request_);
     (void)r; // a refused probe still ends at its time-out
 }
 

@@ -121,10 +121,6 @@ class DeviceScan {
     // The scan is over: complete, cancelled, or the line was lost (`lost` holds why).
     std::function<void(const QString& lost)> onFinished;
 
-    // Time-out of a probe: the gathering's two ticks after the probe has left
-    // the wire, so a slow baud leaves a controller the same time to answer.
-    static int ProbeTimeoutTicks(const LineSettings& line, bool rtu);
-
   private:
     void ProtocolReplyHandler();
     void SendNextProbe();
