@@ -1,11 +1,11 @@
 #pragma once
-// Small controls of the monitor form: a label that can be clicked, a panel
-// painted as a filled shape (the slot frames, the lamp squares, the PV/SV
+// Small controls of the monitor form: a panel painted as a filled shape (the slot frames, the lamp squares, the PV/SV
 // panels), and the monitor's colours as Qt colours.
 #include "monitor/logic/monitor_view.h"
 
+#include "ui/click_label.h"
+
 #include <QColor>
-#include <QLabel>
 #include <QWidget>
 
 namespace zu {
@@ -16,32 +16,6 @@ inline QColor qColorOf(Colour c) {
 }
 inline const QColor Navy(0, 0, 128);
 inline const QColor TealColour(0, 128, 128);
-
-// A static text that reports a click (press and release inside it), and
-// Space or Enter while it has the focus.
-class ClickLabel : public QLabel {
-    Q_OBJECT
-  public:
-    explicit ClickLabel(const QString& text, QWidget* parent = nullptr) : QLabel(text, parent) {}
-  signals:
-    void clicked();
-
-  protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
-
-  private:
-    bool pressed_ = false;
-};
-
-// A label whose background colour is its state (address label, ErrMessage).
-void SetLabelBackground(QLabel* label, const QColor& colour);
-QColor LabelBackground(const QLabel* label);
-// Text colour of a label (output labels).
-void SetLabelTextColour(QLabel* label, const QColor& colour);
-QColor LabelTextColour(const QLabel* label);
 
 // A filled shape with an optional caption at its left; children lie on it.
 class ShapePanel : public QWidget {
