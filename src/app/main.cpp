@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "core/port_directory.h"
 #include "monitor/widgets/monitor_window.h"
+#include "recorder/widgets/record_window.h"
 #include "shell/main_shell.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
@@ -35,6 +36,16 @@ int main(int argc, char** argv) {
     // The monitor lives for the whole run, hidden until MONITOR.
     zu::TPMonitor monitor(state, dialogs);
     mainForm.setMonitorWindow(&monitor);
+    // The recorder's slots, rings and scale outlive its window.
+    zu::RecorderState recorder;
+    mainForm.setRecorderFactory([&](QWidget* parent) -> std::unique_ptr<QDialog> {
+        auto window =
+            std::make_unique<zu::TPRecord>(state, mainForm.replies(), recorder, dialogs, parent);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            window->setGeometry(screen->availableGeometry());
+        window->setWindowState(Qt::WindowMaximized);
+        return window;
+    });
     // Maximised; without a window manager (a bare X server) the window is
     // given the screen's size itself.
     if (QScreen* screen = QGuiApplication::primaryScreen())
