@@ -37,6 +37,7 @@ const char* kDescription =
     "  noise          three noise bytes go before the reply\n"
     "  slow           the reply comes param ms late (default 1500)\n"
     "  pv-status      the PV reads as status code 0x80nn, nn = param (default 3)\n"
+    "  exception      the request is refused with exception code param (default 4)\n"
     "every=N spoils only every N-th answer.\n"
     "\n"
     "Family-C controllers start at level Unlock All with the keys 1111, 2222 and\n"

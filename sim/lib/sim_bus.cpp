@@ -107,6 +107,11 @@ void Bus::onFrame(Node& node, const ParseEvent& event) {
         case FaultKind::Slow:
             delayUs += std::int64_t(f.param) * 1000;
             break;
+        case FaultKind::Exception:
+            *pdu = {(*pdu)[0], std::uint8_t(event.request.function | 0x80),
+                    std::uint8_t(f.param)};
+            ++d.counters.exceptions;
+            break;
         default:
             break;
         }

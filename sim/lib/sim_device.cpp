@@ -550,6 +550,7 @@ constexpr FaultNameEntry kFaultNames[] = {
     {FaultKind::Noise, "noise"},
     {FaultKind::Slow, "slow"},
     {FaultKind::PvStatus, "pv-status"},
+    {FaultKind::Exception, "exception"},
 };
 
 bool toInt(std::string_view t, int& out) {
@@ -566,7 +567,7 @@ const char* faultName(FaultKind kind) {
 }
 
 // NAME:ADDRESS[:every=N][:param=P], for example "bad-checksum:2:every=3",
-// "slow:1:param=1500", "pv-status:3:param=5".
+// "slow:1:param=1500", "pv-status:3:param=5", "exception:4:param=2".
 std::optional<Fault> parseFault(std::string_view text, int* address) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
@@ -589,7 +590,10 @@ std::optional<Fault> parseFault(std::string_view text, int* address) {
     int a = 0;
     if (!named || !toInt(parts[1], a) || a < 1 || a > 247)
         return std::nullopt;
-    f.param = f.kind == FaultKind::Slow ? 1500 : f.kind == FaultKind::PvStatus ? 3 : 0;
+    f.param = f.kind == FaultKind::Slow       ? 1500
+              : f.kind == FaultKind::PvStatus  ? 3
+              : f.kind == FaultKind::Exception ? 4
+                                               : 0;
     for (std::size_t i = 2; i < parts.size(); ++i) {
         const std::string_view p = parts[i];
         if (p.starts_with("every=") && toInt(p.substr(6), f.every) && f.every >= 1)

@@ -28,6 +28,7 @@ enum class FaultKind {
     Noise,        // noise bytes go before the reply
     Slow,         // the reply comes late (param: extra milliseconds)
     PvStatus,     // the PV reads as a status code 0x80nn (param: nn)
+    Exception,    // the request is refused with an exception reply (param: its code)
 };
 
 struct Fault {

@@ -75,6 +75,14 @@ PortResult ReplyGathering::SendSampleRequest(const std::vector<std::uint8_t>& fr
     });
 }
 
+void ReplyGathering::CloseSamplePort() {
+    sampleReply_.cancel();
+    RecAwaitingReply = false;
+    if (ApdComPort1.Open())
+        ApdComPort1.setOpen(false);
+    state_.PortOwner = PortFree;
+}
+
 void ReplyGathering::ApdComPortMainTrigger(std::uint16_t message, std::uint16_t handle,
                                            std::uint16_t data) {
     protocolReply_.onTrigger(message, handle, data);

@@ -64,6 +64,11 @@ class ReplyGathering {
     int RecReplyError = 0;
     bool RecAwaitingReply = false;
     int RecTimeoutTicks = 15;
+    // The recorder's work on ApdComPort1 is over: the request in flight is
+    // forgotten, the port closed (if a lost line has not closed it already)
+    // and the line free again. The handlers stay bound: the recorder unbinds
+    // them when it goes.
+    void CloseSamplePort();
 
     // Bound to OnTrigger of the two ports.
     void ApdComPortMainTrigger(std::uint16_t message, std::uint16_t handle, std::uint16_t data);
