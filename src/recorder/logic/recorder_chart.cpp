@@ -213,7 +213,9 @@ void RecorderChart::ComputeScale(int hi, int lo) {
                 ++f;
             s_.ScaleFactor = f;
         } else {
-            s_.ScaleFactor = std::max(span / std::max(h, 1), 1);
+            // Rounded up: span / h truncated would leave the typed bounds
+            // off the plot.
+            s_.ScaleFactor = std::max((span + h - 1) / std::max(h, 1), 1);
         }
     }
 }
