@@ -9,10 +9,6 @@
 
 namespace zu {
 
-namespace {
-QColor toColor(Rgb c) { return QColor(c.r, c.g, c.b); }
-} // namespace
-
 ChartImage::ChartImage(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     image_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
@@ -25,7 +21,6 @@ QPainter& ChartImage::painter() {
     if (!painter_) {
         painter_ = std::make_unique<QPainter>(&image_);
         painter_->setFont(font());
-        penWidth_ = -1;
     }
     return *painter_;
 }
@@ -40,6 +35,21 @@ void ChartImage::finishPainting() {
 const QImage& ChartImage::image() {
     finishPainting();
     return image_;
+}
+
+void ChartImage::dirty(const QRect& r) {
+    dirty_ |= r;
+    if (updateQueued_)
+        return;
+    updateQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            updateQueued_ = false;
+            update(dirty_);
+            dirty_ = QRect();
+        },
+        Qt::QueuedConnection);
 }
 
 void ChartImage::remake() {
@@ -61,49 +71,81 @@ void ChartImage::paintEvent(QPaintEvent* e) {
     p.drawImage(e->rect(), image_, e->rect());
 }
 
+// Pixels are written straight into the image (thousands of short segments
+// per rebuild); only text goes through a painter, which is finished before
+// the bits are touched again.
 void ChartImage::fillRect(int x1, int y1, int x2, int y2, Rgb brush) {
-    painter().fillRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)), toColor(brush));
-    update(x1, y1, x2 - x1, y2 - y1);
+    finishPainting();
+    const QRect r = QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)).intersected(image_.rect());
+    if (r.isEmpty())
+        return;
+    const QRgb c = qRgb(brush.r, brush.g, brush.b);
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y)) + r.left();
+        std::fill(row, row + r.width(), c);
+    }
+    dirty(r);
+}
+
+void ChartImage::plot(QRgb* bits, int stride, int x, int y, int width, QRgb colour) {
+    const int w = image_.width(), h = image_.height();
+    if (width == 2 && x >= 1 && y >= 1 && x < w && y < h) { // the curves' pen
+        QRgb* p = bits + (y - 1) * stride + x - 1;
+        p[0] = p[1] = p[stride] = p[stride + 1] = colour;
+        return;
+    }
+    if (width <= 1) {
+        if (x >= 0 && y >= 0 && x < w && y < h)
+            bits[y * stride + x] = colour;
+        return;
+    }
+    const int lo = -(width / 2), hi = width - width / 2 - 1;
+    for (int oy = lo; oy <= hi; ++oy)
+        for (int ox = lo; ox <= hi; ++ox) {
+            const int px = x + ox, py = y + oy;
+            if (px >= 0 && py >= 0 && px < w && py < h)
+                bits[py * stride + px] = colour;
+        }
 }
 
 void ChartImage::line(int x1, int y1, int x2, int y2, Rgb pen, int width, PenStyle style) {
-    QPainter& p = painter();
-    if (penWidth_ != width || !(penColour_ == pen) || penStyle_ != style) {
-        QPen qp(toColor(pen), width, style == PenStyle::Dotted ? Qt::DotLine : Qt::SolidLine, Qt::SquareCap,
-                Qt::MiterJoin);
-        if (width <= 1)
-            qp.setWidth(0); // cosmetic: exactly one pixel
-        p.setPen(qp);
-        penColour_ = pen;
-        penWidth_ = width;
-        penStyle_ = style;
-    }
-    // The end point is not part of the line: stop one step short along the
-    // longer axis.
-    const int dx = x2 - x1, dy = y2 - y1;
-    const int n = std::max(std::abs(dx), std::abs(dy));
+    finishPainting();
+    const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+    const int n = std::max(dx, dy);
     if (n == 0)
-        return;
-    const int ex = x2 - static_cast<int>(std::lround(double(dx) / n));
-    const int ey = y2 - static_cast<int>(std::lround(double(dy) / n));
-    if (ex == x1 && ey == y1)
-        p.drawPoint(x1, y1);
-    else
-        p.drawLine(x1, y1, ex, ey);
-    const int m = width + 1;
-    update(QRect(QPoint(std::min(x1, x2) - m, std::min(y1, y2) - m), QPoint(std::max(x1, x2) + m, std::max(y1, y2) + m)));
+        return; // the end point is not part of the line
+    QRgb* bits = reinterpret_cast<QRgb*>(image_.bits());
+    const int stride = image_.bytesPerLine() / 4;
+    const QRgb c = qRgb(pen.r, pen.g, pen.b);
+    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    // Bresenham over the n pixels before the end point; a dotted pen sets
+    // every other one.
+    int x = x1, y = y1, err = dx - dy;
+    for (int i = 0; i < n; ++i) {
+        if (style == PenStyle::Solid || i % 2 == 0)
+            plot(bits, stride, x, y, width, c);
+        const int e2 = 2 * err;
+        if (e2 > -dy) {
+            err -= dy;
+            x += sx;
+        }
+        if (e2 < dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+    const int m = width;
+    dirty(QRect(QPoint(std::min(x1, x2) - m, std::min(y1, y2) - m), QPoint(std::max(x1, x2) + m, std::max(y1, y2) + m)));
 }
 
 void ChartImage::text(int x, int y, const std::string& s, Rgb colour) {
     QPainter& p = painter();
     const QString t = QString::fromStdString(s);
     const QFontMetrics fm(p.font());
-    p.setPen(toColor(colour));
-    penWidth_ = -1;
+    p.setPen(QColor(colour.r, colour.g, colour.b));
     p.drawText(x, y + fm.ascent(), t);
-    update(x, y, fm.horizontalAdvance(t) + 1, fm.height());
+    dirty(QRect(x, y, fm.horizontalAdvance(t) + 1, fm.height()));
 }
-
 void ChartImage::copyRect(int x1, int y1, int x2, int y2, int toX, int toY) {
     finishPainting();
     // Clip source and target to the image, then move whole rows of pixels
@@ -124,7 +166,7 @@ void ChartImage::copyRect(int x1, int y1, int x2, int y2, int toX, int toY) {
         uchar* to = image_.scanLine(dClip.top() + row) + dClip.left() * 4;
         std::memmove(to, from, bytes);
     }
-    update(dClip);
+    dirty(dClip);
 }
 
 } // namespace zu

@@ -41,14 +41,16 @@ class ChartImage : public QWidget, public ChartCanvas {
     QPainter& painter();
     void finishPainting();
     void remake();
+    void dirty(const QRect& r);
+    void plot(QRgb* bits, int stride, int x, int y, int width, QRgb colour);
 
     QImage image_;
     std::unique_ptr<QPainter> painter_;
     std::function<void()> rebuild_;
-    // The pen last set, so a run of segments in one colour sets it once.
-    Rgb penColour_{};
-    int penWidth_ = -1;
-    PenStyle penStyle_ = PenStyle::Solid;
+    // What changed since the widget last asked to be painted; one update
+    // for a whole rebuild instead of one per segment.
+    QRect dirty_;
+    bool updateQueued_ = false;
 };
 
 } // namespace zu

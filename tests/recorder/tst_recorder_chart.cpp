@@ -678,6 +678,20 @@ class TestRecorderChart : public QObject {
         QVERIFY(!r.chart.ExpandAutoRange());
     }
 
+    void redrawLeavesTheNewestValuesInTheBoxes() {
+        Rig r({0, 1});
+        for (int k = 0; k < 50; ++k)
+            r.cycle({k, -k}, k);
+        r.state.ChartRing[1][10] = ChartErrorMarker; // replayed as dropped
+        const auto writes = r.view.pvWrites;
+        r.chart.RecdImePaint();
+        QCOMPARE(QString::fromStdString(r.view.pv[0]), QString("4.9"));
+        QCOMPARE(QString::fromStdString(r.view.pv[1]), QString("-4.9"));
+        QCOMPARE(r.view.pvWrites[0], writes[0] + 1);
+        QCOMPARE(QString::fromStdString(r.view.time), QString("12:0:49"));
+        QCOMPARE(int(r.state.RecAddress[1]), 0); // the marker still stops the curve
+    }
+
     void redrawReplaysTheVisibleWindow() {
         Rig r;
         const int w = 912;

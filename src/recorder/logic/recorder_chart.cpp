@@ -298,16 +298,21 @@ void RecorderChart::PlotPoint(int k) {
         return;
     const int i = ringIndex(k);
     const auto& t = s_.TimeRing[i];
-    const std::string time = std::to_string(t[0]) + ":" + std::to_string(t[1]) + ":" + std::to_string(t[2]);
-    view_.showPlottedTime(time);
+    const bool marked = k % 60 == 0;
+    std::string time;
+    if (!boxesQuiet_ || marked)
+        time = std::to_string(t[0]) + ":" + std::to_string(t[1]) + ":" + std::to_string(t[2]);
+    if (!boxesQuiet_)
+        view_.showPlottedTime(time);
 
     const int x = g_.xL + s_.ChartX;
     for (int slot = 0; slot < RecSlots; ++slot) {
         const int v = s_.ChartRing[slot][i];
         if (v == ChartErrorMarker) {
-            view_.showSlotValue(slot, "Err");
+            if (!boxesQuiet_)
+                view_.showSlotValue(slot, "Err");
             s_.RecAddress[slot] = 0;
-        } else {
+        } else if (!boxesQuiet_) {
             view_.showSlotValue(slot, TenthsText(v));
         }
         if (drawn(slot)) {
@@ -317,7 +322,7 @@ void RecorderChart::PlotPoint(int k) {
         }
     }
 
-    if (k % 60 == 0) {
+    if (marked) {
         canvas_.line(x, g_.yT, x, g_.yB, s_.ForeColour, 1, PenStyle::Dotted);
         if (s_.ChartX > 30)
             canvas_.text(x - 35, g_.yB + 4, time, s_.ForeColour);
@@ -353,8 +358,11 @@ void RecorderChart::RedrawChart() {
     const int saved = s_.RecSampleCount;
     s_.RecSampleCount = n;
     RebuildScale();
-    for (int j = start + 1; j <= n; ++j)
+    for (int j = start + 1; j <= n; ++j) {
+        boxesQuiet_ = j < n;
         PlotPoint(j);
+    }
+    boxesQuiet_ = false;
     s_.RecSampleCount = saved;
 }
 

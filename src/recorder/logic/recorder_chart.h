@@ -105,6 +105,8 @@ class RecorderChart {
     ChartGeometry g_;
     std::function<bool()> replayActive_;
     std::function<void()> jumpToCurrentCount_;
+    // A redraw writes the value boxes only at its last point.
+    bool boxesQuiet_ = false;
 };
 
 } // namespace zu
