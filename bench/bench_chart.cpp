@@ -26,7 +26,7 @@ class QuietView : public RecorderChartView {
     void switchDisplayToAuto() override {}
     void enableScaleEdits(bool) override {}
     void showPlottedTime(const std::string&) override {}
-    void colourAddressBox(int, SlotBoxColour) override {}
+    void colourAddressBox(int, RecAddressColour) override {}
     std::string maxScaleText() const override { return "100"; }
     std::string minScaleText() const override { return "0"; }
     int addressBoxValue(int slot) const override { return slot + 1; }

@@ -59,15 +59,14 @@ class NotingChart : public RecorderChartLink {
     void StoreChartValue(int value) override {
         values.push_back({rec_.RecDeviceIndex, rec_.RecSampleCount, value, clock_.nowMs()});
     }
-    void StoreChartTime(int h, int m, int s, int ms) override {
-        times.push_back({h, m, s, ms});
-    }
+    void StoreChartTime(int h, int m, int s, int ms) override { times.push_back({h, m, s, ms}); }
     void PlotLatest() override {
         ++plots;
         newestWhilePlotting = newestWhilePlotting && rec_.CountIsNewest;
     }
     void DrawChartFrame() override { ++frames; }
     void ClearChartValue(int slot, int sample) override { clears.push_back({slot, sample}); }
+    void StoreChartError(int slot) override { errors.push_back({slot, rec_.RecSampleCount}); }
 
     std::vector<Value> values;
     std::vector<std::array<int, 4>> times;
@@ -75,6 +74,7 @@ class NotingChart : public RecorderChartLink {
     bool newestWhilePlotting = true;
     int frames = 0;
     std::vector<std::pair<int, int>> clears;
+    std::vector<std::pair<int, int>> errors; // slot, sample
 
   private:
     const RecorderState& rec_;

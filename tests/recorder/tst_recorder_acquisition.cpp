@@ -159,9 +159,11 @@ class TestRecorderAcquisition : public QObject {
         }
         QCOMPARE(rig.chart.values.size(), std::size_t(6));
         QCOMPARE(rig.chart.values[0].slot, 2);
-        QCOMPARE(rig.chart.values[0].value, int(std::int16_t(rig.records[0][4] << 8 | rig.records[0][5])));
+        QCOMPARE(rig.chart.values[0].value,
+                 int(std::int16_t(rig.records[0][4] << 8 | rig.records[0][5])));
         QCOMPARE(rig.chart.values[1].slot, 6);
-        QCOMPARE(rig.chart.values[1].value, int(std::int16_t(rig.records[0][12] << 8 | rig.records[0][13])));
+        QCOMPARE(rig.chart.values[1].value,
+                 int(std::int16_t(rig.records[0][12] << 8 | rig.records[0][13])));
         QCOMPARE(rig.chart.values[2].sample, 1);
         // The slots before the first used one are zeroed ahead of each next sample.
         QCOMPARE(rig.chart.clears.size(), std::size_t(6));
@@ -366,6 +368,8 @@ class TestRecorderAcquisition : public QObject {
         QCOMPARE(rig.records.size(), std::size_t(1));
         QCOMPARE(int(rig.records[0][0]), 0x80);
         QCOMPARE(int(rig.records[0][1]), 0xA5);
+        // The dropped slot's value box reads "Err" from its first closed cycle on.
+        QCOMPARE(rig.chart.errors, (std::vector<std::pair<int, int>>{{0, 0}}));
     }
 
     void period_data() {
@@ -546,7 +550,8 @@ class TestRecorderAcquisition : public QObject {
                                             sim::defaultSetting(), rig.bus->nowUs());
         rig.clock.advance(1500);
         QCOMPARE(rig.replies->RecReceived().size(), std::size_t(100));
-        QCOMPARE(rig.view.errTexts, QStringList{QStringLiteral("DEVICE  1Received data time out error")});
+        QCOMPARE(rig.view.errTexts,
+                 QStringList{QStringLiteral("DEVICE  1Received data time out error")});
     }
 };
 

@@ -32,7 +32,15 @@ class RecordingCanvas : public ChartCanvas {
         ops.push_back({Op::Text, x, y, 0, 0, colour, 0, PenStyle::Solid, s});
     }
     void copyRect(int x1, int y1, int x2, int y2, int toX, int toY) override {
-        ops.push_back({Op::Copy, x1, y1, x2, y2, {}, 0, PenStyle::Solid, std::to_string(toX) + "," + std::to_string(toY)});
+        ops.push_back({Op::Copy,
+                       x1,
+                       y1,
+                       x2,
+                       y2,
+                       {},
+                       0,
+                       PenStyle::Solid,
+                       std::to_string(toX) + "," + std::to_string(toY)});
     }
     int count(Op::Kind k) const {
         int n = 0;
@@ -57,7 +65,7 @@ class RecordingView : public RecorderChartView {
     int switchedToAuto = 0;
     bool editsEnabled = false;
     std::array<int, RecSlots> addresses{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    std::map<int, SlotBoxColour> boxes;
+    std::map<int, RecAddressColour> boxes;
 
     void showSlotValue(int slot, const std::string& text) override {
         pv[slot] = text;
@@ -70,7 +78,7 @@ class RecordingView : public RecorderChartView {
     void switchDisplayToAuto() override { ++switchedToAuto; }
     void enableScaleEdits(bool enabled) override { editsEnabled = enabled; }
     void showPlottedTime(const std::string& text) override { time = text; }
-    void colourAddressBox(int slot, SlotBoxColour colour) override { boxes[slot] = colour; }
+    void colourAddressBox(int slot, RecAddressColour colour) override { boxes[slot] = colour; }
     std::string maxScaleText() const override { return maxText; }
     std::string minScaleText() const override { return minText; }
     int addressBoxValue(int slot) const override { return addresses[slot]; }
@@ -208,13 +216,15 @@ class TestRecorderChart : public QObject {
         QCOMPARE(int(r.canvas.ops.size()), 3);
         const Op& fill = r.canvas.ops[0];
         QCOMPARE(fill.kind, Op::Fill);
-        QCOMPARE(std::vector<int>({fill.x1, fill.y1, fill.x2, fill.y2}), std::vector<int>({0, 0, 1007, 462}));
+        QCOMPARE(std::vector<int>({fill.x1, fill.y1, fill.x2, fill.y2}),
+                 std::vector<int>({0, 0, 1007, 462}));
         QCOMPARE(fill.colour, White);
         const Op& valueAxis = r.canvas.ops[1];
         QCOMPARE(std::vector<int>({valueAxis.x1, valueAxis.y1, valueAxis.x2, valueAxis.y2}),
                  std::vector<int>({24, 438, 981, 438}));
         const Op& axis = r.canvas.ops[2];
-        QCOMPARE(std::vector<int>({axis.x1, axis.y1, axis.x2, axis.y2}), std::vector<int>({43, 8, 43, 457}));
+        QCOMPARE(std::vector<int>({axis.x1, axis.y1, axis.x2, axis.y2}),
+                 std::vector<int>({43, 8, 43, 457}));
         QCOMPARE(axis.colour, Black);
         QCOMPARE(axis.width, 1);
     }
@@ -283,7 +293,8 @@ class TestRecorderChart : public QObject {
         QCOMPARE(QString::fromStdString(r.view.pv[0]), QString("-0.5"));
         bool label = false;
         for (const Op& o : r.canvas.ops)
-            label = label || (o.kind == Op::Text && o.text == "-0.5" && o.colour == DeviceColour[0]);
+            label =
+                label || (o.kind == Op::Text && o.text == "-0.5" && o.colour == DeviceColour[0]);
         QVERIFY(label);
     }
 
@@ -307,10 +318,14 @@ class TestRecorderChart : public QObject {
     void fixedBoundsStayOnThePlot_data() {
         QTest::addColumn<QString>("maxText");
         QTest::addColumn<QString>("minText");
-        QTest::newRow("0 to 100") << "100" << "0";
-        QTest::newRow("just over the height") << "43" << "0";
-        QTest::newRow("-50 to 250") << "250" << "-50";
-        QTest::newRow("narrow") << "12.5" << "12";
+        QTest::newRow("0 to 100") << "100"
+                                  << "0";
+        QTest::newRow("just over the height") << "43"
+                                              << "0";
+        QTest::newRow("-50 to 250") << "250"
+                                    << "-50";
+        QTest::newRow("narrow") << "12.5"
+                                << "12";
     }
     void fixedBoundsStayOnThePlot() {
         QFETCH(QString, maxText);
@@ -331,10 +346,14 @@ class TestRecorderChart : public QObject {
     void badFixedBoundsSwitchBackToAuto_data() {
         QTest::addColumn<QString>("maxText");
         QTest::addColumn<QString>("minText");
-        QTest::newRow("max not a number") << "abc" << "0";
-        QTest::newRow("min not a number") << "100" << "";
-        QTest::newRow("max below min") << "10" << "20";
-        QTest::newRow("max equal to min") << "12.5" << "12.5";
+        QTest::newRow("max not a number") << "abc"
+                                          << "0";
+        QTest::newRow("min not a number") << "100"
+                                          << "";
+        QTest::newRow("max below min") << "10"
+                                       << "20";
+        QTest::newRow("max equal to min") << "12.5"
+                                          << "12.5";
     }
     void badFixedBoundsSwitchBackToAuto() {
         QFETCH(QString, maxText);
@@ -430,7 +449,8 @@ class TestRecorderChart : public QObject {
                 if (firstCopyAt < 0)
                     firstCopyAt = segment;
                 ++copies;
-                QCOMPARE(std::vector<int>({o.x1, o.y1, o.x2, o.y2}), std::vector<int>({45, 6, 971, 462}));
+                QCOMPARE(std::vector<int>({o.x1, o.y1, o.x2, o.y2}),
+                         std::vector<int>({45, 6, 971, 462}));
                 QCOMPARE(QString::fromStdString(o.text), QString("44,6"));
             }
         }
@@ -512,10 +532,10 @@ class TestRecorderChart : public QObject {
         for (int k = 0; k < 20; ++k)
             r.cycle({100, 200, 300}, k);
         r.chart.DevicePL0Click(0);
-        QCOMPARE(r.view.boxes[0], SlotBoxColour::Silver);
+        QCOMPARE(r.view.boxes[0], RecAddressColour::Silver);
         r.canvas.ops.clear();
         r.chart.DevicePL0Click(2);
-        QCOMPARE(r.view.boxes[2], SlotBoxColour::Silver);
+        QCOMPARE(r.view.boxes[2], RecAddressColour::Silver);
         QVERIFY(!r.state.RecHasData);
         QCOMPARE(int(r.canvas.ops.size()), 3);
         QCOMPARE(r.canvas.ops[0].kind, Op::Fill);
@@ -526,7 +546,7 @@ class TestRecorderChart : public QObject {
         QCOMPARE(int(r.canvas.ops.size()), 3);
         // Shown again, the slot comes back with a redraw.
         r.chart.DevicePL0Click(2);
-        QCOMPARE(r.view.boxes[2], SlotBoxColour::White);
+        QCOMPARE(r.view.boxes[2], RecAddressColour::White);
         QVERIFY(r.canvas.curveSegments() > 0);
     }
 

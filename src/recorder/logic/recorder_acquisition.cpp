@@ -47,19 +47,44 @@ std::int64_t RecorderAcquisition::PeriodMs(int sampleTime) {
 QString RecorderAcquisition::SampleErrorText(int slot, int code) {
     const char* why = text::UnknowError;
     switch (code) {
-    case 1: why = text::IllegalFunction; break;
-    case 2: why = text::IllegalAddress; break;
-    case 3: why = text::IllegalData; break;
-    case 4: why = text::IllegalCommand; break;
-    case 11: why = text::IllegalFrame; break;
-    case 12: why = text::TooFewData; break;
-    case 13: why = text::TooManyData; break;
-    case 14: why = text::IllegalAscii; break;
-    case CodeTimeout: why = text::TimeoutError; break;
-    case CodeNotMatch: why = text::ReceivedDataNotMatch; break;
-    case CodeChecksum: why = text::ChecksumError; break;
-    case CodeUnstable: why = text::InputUnstable; break;
-    default: break;
+    case 1:
+        why = text::IllegalFunction;
+        break;
+    case 2:
+        why = text::IllegalAddress;
+        break;
+    case 3:
+        why = text::IllegalData;
+        break;
+    case 4:
+        why = text::IllegalCommand;
+        break;
+    case 11:
+        why = text::IllegalFrame;
+        break;
+    case 12:
+        why = text::TooFewData;
+        break;
+    case 13:
+        why = text::TooManyData;
+        break;
+    case 14:
+        why = text::IllegalAscii;
+        break;
+    case CodeTimeout:
+        why = text::TimeoutError;
+        break;
+    case CodeNotMatch:
+        why = text::ReceivedDataNotMatch;
+        break;
+    case CodeChecksum:
+        why = text::ChecksumError;
+        break;
+    case CodeUnstable:
+        why = text::InputUnstable;
+        break;
+    default:
+        break;
     }
     return QLatin1String(text::DevicePrefix) + QLatin1Char(' ') + QString::number(slot) +
            QLatin1String(why);
@@ -316,6 +341,7 @@ void RecorderAcquisition::CloseCycle() {
         if (rec_.RecFailedAt[i] != -1) {
             r[2 * i] = std::uint8_t(ErrorMarker >> 8);
             r[2 * i + 1] = std::uint8_t(ErrorMarker & 0xFF);
+            chart_.StoreChartError(i);
         }
     }
     rec_.CountIsNewest = true;

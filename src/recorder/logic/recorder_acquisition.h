@@ -6,6 +6,7 @@
 // it, each with its own RecorderView and RecorderChartLink.
 #include "core/apd_com_port.h"
 #include "core/clock.h"
+#include "recorder/logic/recorder_chart_link.h"
 #include "recorder/logic/recorder_state.h"
 
 #include <QString>
@@ -21,9 +22,6 @@ class ReplyGathering;
 
 // Controls of the recorder window that are usable only while it is idle.
 enum class RecControl { SaveBt, RePlayBt, SampleTime, ComAddrPL, DisplayMd, MaxScale, MinScale };
-
-// The colour of an address box ComAddr0-ComAddr9.
-enum class RecAddressColour { White, Silver, Red };
 
 // What the acquisition shows on, and reads from, its window.
 class RecorderView {
@@ -43,21 +41,6 @@ class RecorderView {
     virtual int ComAddr(int slot) const = 0;
     // Whole seconds; 0 means half a second.
     virtual int SampleTime() const = 0;
-};
-
-// What the acquisition asks of the recorder chart.
-class RecorderChartLink {
-  public:
-    virtual ~RecorderChartLink() = default;
-    // A good reading of slot RecDeviceIndex for sample RecSampleCount.
-    virtual void StoreChartValue(int value) = 0;
-    // The time stamp of sample RecSampleCount (into TimeRing).
-    virtual void StoreChartTime(int hour, int minute, int second, int msByte) = 0;
-    // Draws the newest sample and writes the PV0-PV9 texts.
-    virtual void PlotLatest() = 0;
-    virtual void DrawChartFrame() = 0;
-    // An unused slot's entry for sample `sampleNumber` is zeroed ahead of it.
-    virtual void ClearChartValue(int slot, int sampleNumber) = 0;
 };
 
 class RecorderAcquisition {

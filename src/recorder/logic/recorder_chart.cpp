@@ -112,9 +112,13 @@ int RecorderChart::ringIndex(int k) const {
     return ((k % w) + w) % w;
 }
 
-int RecorderChart::clampY(int y) const { return std::clamp(y, g_.yT, g_.yB); }
+int RecorderChart::clampY(int y) const {
+    return std::clamp(y, g_.yT, g_.yB);
+}
 
-bool RecorderChart::drawn(int slot) const { return s_.RecShown[slot] && s_.RecAddress[slot] != 0; }
+bool RecorderChart::drawn(int slot) const {
+    return s_.RecShown[slot] && s_.RecAddress[slot] != 0;
+}
 
 void RecorderChart::StoreChartValue(int v) {
     const int d = s_.RecDeviceIndex;
@@ -150,15 +154,21 @@ void RecorderChart::StoreChartValue(int v) {
 void RecorderChart::StoreChartTime(int hour, int minute, int second, int msByte) {
     if (g_.ChartWidth <= 0)
         return;
-    s_.TimeRing[ringIndex(s_.RecSampleCount)] = {static_cast<std::uint8_t>(hour), static_cast<std::uint8_t>(minute),
-                                                 static_cast<std::uint8_t>(second),
-                                                 static_cast<std::uint8_t>(msByte)};
+    s_.TimeRing[ringIndex(s_.RecSampleCount)] = {
+        static_cast<std::uint8_t>(hour), static_cast<std::uint8_t>(minute),
+        static_cast<std::uint8_t>(second), static_cast<std::uint8_t>(msByte)};
 }
 
-void RecorderChart::ZeroChartEntry(int slot, int k) {
+void RecorderChart::ClearChartValue(int slot, int k) {
     if (g_.ChartWidth <= 0 || slot < 0 || slot >= RecSlots)
         return;
     s_.ChartRing[slot][ringIndex(k)] = 0;
+}
+
+void RecorderChart::StoreChartError(int slot) {
+    if (g_.ChartWidth <= 0 || slot < 0 || slot >= RecSlots)
+        return;
+    s_.ChartRing[slot][ringIndex(s_.RecSampleCount)] = ChartErrorMarker;
 }
 
 void RecorderChart::DrawChartFrame() {
@@ -249,7 +259,8 @@ void RecorderChart::RebuildScale() {
     s_.ScaleMin = 32767;
     if (!s_.AutoScale) {
         int hi = 0, lo = 0;
-        if (ParseScaleText(view_.maxScaleText(), hi) && ParseScaleText(view_.minScaleText(), lo) && hi > lo) {
+        if (ParseScaleText(view_.maxScaleText(), hi) && ParseScaleText(view_.minScaleText(), lo) &&
+            hi > lo) {
             s_.ScaleMax = hi;
             s_.ScaleMin = lo;
         } else {
@@ -371,11 +382,13 @@ void RecorderChart::DevicePL0Click(int slot) {
         return;
     for (int i = 0; i < RecSlots; ++i)
         if (s_.RecFailedAt[i] == -1)
-            s_.RecAddress[i] = static_cast<std::uint8_t>(std::clamp(view_.addressBoxValue(i), 0, 247));
+            s_.RecAddress[i] =
+                static_cast<std::uint8_t>(std::clamp(view_.addressBoxValue(i), 0, 247));
     if (s_.RecAddress[slot] == 0)
         return;
     s_.RecShown[slot] = !s_.RecShown[slot];
-    view_.colourAddressBox(slot, s_.RecShown[slot] ? SlotBoxColour::White : SlotBoxColour::Silver);
+    view_.colourAddressBox(slot,
+                           s_.RecShown[slot] ? RecAddressColour::White : RecAddressColour::Silver);
     s_.UpdateHasData();
 
     const bool replaying = replayActive_ && replayActive_();

@@ -5,6 +5,7 @@
 // through a ChartCanvas and talks to its window through RecorderChartView, so
 // it needs no widgets and is tested with recording fakes.
 #include "core/chart_canvas.h"
+#include "recorder/logic/recorder_chart_link.h"
 #include "recorder/logic/recorder_state.h"
 
 #include <array>
@@ -12,9 +13,6 @@
 #include <string>
 
 namespace zu {
-
-// How an address box shows its slot: white shown, silver hidden, red dropped.
-enum class SlotBoxColour { White, Silver, Red };
 
 // What the chart writes to, and reads from, the recorder window.
 class RecorderChartView {
@@ -31,7 +29,7 @@ class RecorderChartView {
     // ErrMess: the time of the plotted sample.
     virtual void showPlottedTime(const std::string& text) = 0;
     // ComAddr0-ComAddr9 colour.
-    virtual void colourAddressBox(int slot, SlotBoxColour colour) = 0;
+    virtual void colourAddressBox(int slot, RecAddressColour colour) = 0;
     virtual std::string maxScaleText() const = 0;
     virtual std::string minScaleText() const = 0;
     // ComAddr0-ComAddr9 value, 0..247.
@@ -58,7 +56,7 @@ std::string TenthsText(int v);
 // when the text is not such a number.
 bool ParseScaleText(const std::string& text, int& tenths);
 
-class RecorderChart {
+class RecorderChart : public RecorderChartLink {
   public:
     RecorderChart(RecorderState& state, ChartCanvas& canvas, RecorderChartView& view);
 
@@ -69,15 +67,17 @@ class RecorderChart {
 
     // Replay asks whether it is running and jumps to the LoopCnt position
     // when a slot toggles during replay.
-    void setReplayHook(std::function<bool()> replayActive, std::function<void()> jumpToCurrentCount);
+    void setReplayHook(std::function<bool()> replayActive,
+                       std::function<void()> jumpToCurrentCount);
 
     // --- calls from acquisition and replay ---
-    void StoreChartValue(int v);
-    void StoreChartTime(int hour, int minute, int second, int msByte);
+    void StoreChartValue(int v) override;
+    void StoreChartTime(int hour, int minute, int second, int msByte) override;
     // The chart entry of a slot not asked in this cycle, for sample number k.
-    void ZeroChartEntry(int slot, int k);
-    void PlotLatest();
-    void DrawChartFrame();
+    void ClearChartValue(int slot, int k) override;
+    void StoreChartError(int slot) override;
+    void PlotLatest() override;
+    void DrawChartFrame() override;
     void RebuildScale();
     void PlotPoint(int k);
     void RedrawChart();

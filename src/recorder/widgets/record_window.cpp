@@ -28,8 +28,8 @@ namespace {
 
 constexpr int DesignWidth = 808;
 
-const char* const ColourNames[16] = {"Black", "Maroon", "Green",   "Olive", "Navy", "Purple",
-                                     "Teal",  "Gray",   "Silver",  "Red",   "Lime", "Yellow",
+const char* const ColourNames[16] = {"Black", "Maroon",  "Green",  "Olive", "Navy", "Purple",
+                                     "Teal",  "Gray",    "Silver", "Red",   "Lime", "Yellow",
                                      "Blue",  "Fuchsia", "Aqua",   "White"};
 
 QColor qColor(Rgb c) {
@@ -147,6 +147,9 @@ QWidget* TPRecord::buildToolBar() {
     PlayPL->hide();
     row->addWidget(PlayPL);
     row->addStretch(1);
+    // The chart's own controls sit above it, by the exit button.
+    addChartControls(row, bar);
+    row->addSpacing(12);
 
     ExitBt3 = tool("ExitBt3", QStyle::SP_DialogCloseButton, "Exit this window");
     connect(ExitBt3, &QToolButton::clicked, this, [this] { close(); });
@@ -191,45 +194,7 @@ QWidget* TPRecord::buildSlots() {
     return ComAddrPL;
 }
 
-QWidget* TPRecord::buildControls() {
-    auto* panel = new QWidget(this);
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
-
-    row->addWidget(Named(Caption("Sampling time", panel), QStringLiteral("PSampleTime")));
-    SampleTimeBox = Named(new QSpinBox(panel), QStringLiteral("SampleTime"));
-    SampleTimeBox->setRange(0, 99);
-    SampleTimeBox->setValue(1);
-    SampleTimeBox->setToolTip(QStringLiteral("Seconds between samples (0: half a second)"));
-    // Lies over the spin box's text, leaving its arrows usable.
-    SampleEdit = Named(new QLineEdit(QStringLiteral("0.5"), SampleTimeBox),
-                       QStringLiteral("SampleEdit"));
-    SampleEdit->setEnabled(false);
-    SampleEdit->hide();
-    connect(SampleTimeBox, &QSpinBox::valueChanged, this, [this] { SampleTimeChange(); });
-    row->addWidget(SampleTimeBox);
-    row->addWidget(Named(new QLabel(QStringLiteral("seconds"), panel), QStringLiteral("SecPl")));
-
-    BackGndP = Named(new QFrame(panel), QStringLiteral("BackGndP"));
-    auto* bg = new QHBoxLayout(BackGndP);
-    bg->setContentsMargins(4, 3, 4, 3);
-    StartBt = Named(new QPushButton(QStringLiteral("Start"), BackGndP), QStringLiteral("StartBt"));
-    StartBt->setToolTip(QString::fromLatin1(text::StartGettingData));
-    StartBt->setMinimumWidth(90);
-    connect(StartBt, &QPushButton::clicked, this, [this] { acquisition_->StartBtClick(); });
-    bg->addWidget(StartBt);
-    SetWindowColour(BackGndP, QColor(0, 255, 0));
-    row->addWidget(BackGndP);
-
-    row->addWidget(Named(Caption("Counter", panel), QStringLiteral("ExecCntLb")));
-    LoopCnt = Named(new QLineEdit(QStringLiteral(" 00000000"), panel), QStringLiteral("LoopCnt"));
-    LoopCnt->setMaxLength(9);
-    LoopCnt->setEnabled(false);
-    LoopCnt->setFixedWidth(LoopCnt->fontMetrics().horizontalAdvance(QStringLiteral(" 000000000")) +
-                           12);
-    row->addWidget(LoopCnt);
-
+void TPRecord::addChartControls(QHBoxLayout* row, QWidget* panel) {
     row->addWidget(Named(Caption("Display", panel), QStringLiteral("DisplayPL")));
     DisplayMd = Named(new QComboBox(panel), QStringLiteral("DisplayMd"));
     DisplayMd->addItems({QStringLiteral("Auto"), QStringLiteral("Fix")});
@@ -260,6 +225,49 @@ QWidget* TPRecord::buildControls() {
     connect(BGColor, &QComboBox::currentIndexChanged, this,
             [this](int item) { chart_->BGColorChange(item); });
     row->addWidget(BGColor);
+}
+
+QWidget* TPRecord::buildControls() {
+    auto* panel = new QWidget(this);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+
+    row->addWidget(Named(Caption("Sampling time", panel), QStringLiteral("PSampleTime")));
+    SampleTimeBox = Named(new QSpinBox(panel), QStringLiteral("SampleTime"));
+    SampleTimeBox->setRange(0, 99);
+    SampleTimeBox->setValue(1);
+    SampleTimeBox->setMinimumWidth(
+        SampleTimeBox->fontMetrics().horizontalAdvance(QStringLiteral("000")) +
+        SampleTimeBox->sizeHint().height() + 16);
+    SampleTimeBox->setToolTip(QStringLiteral("Seconds between samples (0: half a second)"));
+    // Lies over the spin box's text, leaving its arrows usable.
+    SampleEdit =
+        Named(new QLineEdit(QStringLiteral("0.5"), SampleTimeBox), QStringLiteral("SampleEdit"));
+    SampleEdit->setEnabled(false);
+    SampleEdit->hide();
+    connect(SampleTimeBox, &QSpinBox::valueChanged, this, [this] { SampleTimeChange(); });
+    row->addWidget(SampleTimeBox);
+    row->addWidget(Named(new QLabel(QStringLiteral("seconds"), panel), QStringLiteral("SecPl")));
+
+    BackGndP = Named(new QFrame(panel), QStringLiteral("BackGndP"));
+    auto* bg = new QHBoxLayout(BackGndP);
+    bg->setContentsMargins(4, 3, 4, 3);
+    StartBt = Named(new QPushButton(QStringLiteral("Start"), BackGndP), QStringLiteral("StartBt"));
+    StartBt->setToolTip(QString::fromLatin1(text::StartGettingData));
+    StartBt->setMinimumWidth(90);
+    connect(StartBt, &QPushButton::clicked, this, [this] { acquisition_->StartBtClick(); });
+    bg->addWidget(StartBt);
+    SetWindowColour(BackGndP, QColor(0, 255, 0));
+    row->addWidget(BackGndP);
+
+    row->addWidget(Named(Caption("Counter", panel), QStringLiteral("ExecCntLb")));
+    LoopCnt = Named(new QLineEdit(QStringLiteral(" 00000000"), panel), QStringLiteral("LoopCnt"));
+    LoopCnt->setMaxLength(9);
+    LoopCnt->setEnabled(false);
+    LoopCnt->setFixedWidth(LoopCnt->fontMetrics().horizontalAdvance(QStringLiteral(" 000000000")) +
+                           12);
+    row->addWidget(LoopCnt);
 
     ErrMess = Named(new QLabel(QStringLiteral("No error"), panel), QStringLiteral("ErrMess"));
     ErrMess->setMinimumWidth(ErrMess->fontMetrics().horizontalAdvance(

@@ -13,6 +13,7 @@
 
 class QComboBox;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -72,6 +73,7 @@ class TPRecord : public QDialog, public RecorderView, public RecorderChartView {
     QWidget* buildToolBar();
     QWidget* buildSlots();
     QWidget* buildControls();
+    void addChartControls(QHBoxLayout* row, QWidget* panel);
     // The chart's geometry from the window's width, narrowed when the
     // window is too low for a chart of that width above the controls.
     void fixChartGeometry();
