@@ -3,6 +3,8 @@
 // Each operation is named after what the user sees; the window (TPMonitor)
 // implements them with widgets, a headless monitor or a test records them.
 // Texts arrive ready to show; the window only puts them into its controls.
+#include "core/chart_canvas.h"
+
 #include <cstdint>
 #include <string>
 
@@ -21,9 +23,6 @@ enum class Colour {
     Teal,    // (0, 128, 128)
 };
 
-struct Rgb {
-    std::uint8_t r, g, b;
-};
 constexpr Rgb rgbOf(Colour c) {
     switch (c) {
     case Colour::Red:
