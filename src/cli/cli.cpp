@@ -4,6 +4,7 @@
 #include "cli/monitor_command.h"
 #include "cli/par_command.h"
 #include "cli/protocol_commands.h"
+#include "cli/record_command.h"
 #include "cli/register_command.h"
 #include "cli/transfer_command.h"
 
@@ -33,6 +34,8 @@ QString TopHelp() {
                "  par      show a parameter backup (.par) by name, or compare two\n"
                "  scan     find the controllers on the line and the setting each answers in\n"
                "  set-protocol  give a controller a new address and line setting\n"
+               "  record   sample the process value of up to ten controllers at a fixed\n"
+               "           period, as the recorder window does, one line per cycle\n"
                "\n"
                "Every subcommand takes --port PORT and --line LINE:\n"
                "  PORT  COM1..COM12 (the port directory: detected ports, then\n"
@@ -98,9 +101,11 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return RunScan(rest, out, err);
     if (sub == QLatin1String("set-protocol"))
         return RunSetProtocol(rest, out, err);
+    if (sub == QLatin1String("record"))
+        return RunRecord(rest, out, err);
     err << "zucomm: unknown subcommand \"" << sub
-        << "\"; the subcommands are monitor, read, write, upload, download, par, scan and "
-           "set-protocol. Try 'zucomm "
+        << "\"; the subcommands are monitor, read, write, upload, download, par, scan, "
+           "set-protocol and record. Try 'zucomm "
            "--help'.\n";
     err.flush();
     return ExitUsage;
@@ -118,7 +123,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
     const bool named = sub == QLatin1String("read") || sub == QLatin1String("write") ||
                        sub == QLatin1String("monitor") || sub == QLatin1String("upload") ||
                        sub == QLatin1String("download") || sub == QLatin1String("scan") ||
-                       sub == QLatin1String("set-protocol");
+                       sub == QLatin1String("set-protocol") || sub == QLatin1String("record");
     err << "zucomm" << (named ? QLatin1Char(' ') + sub : QString()) << ": " << problem << '\n';
     err.flush();
     return ExitOutput;

@@ -237,6 +237,24 @@ class TestCliEndToEnd : public QObject {
         QCOMPARE(r.code, 0);
     }
 
+    void recordPrintsACycleLinePerPeriodAndDropsASilentAddress() {
+        Zusim sim;
+        QVERIFY(sim.start({"--line", kRtuLine, "--device", "B:1", "--device", "C:2", "--fault",
+                           "silence:2"},
+                          nextLink()));
+        const Ran r = zucomm({"record", "--port", sim.path(), "--line", kRtuLine, "--address", "1",
+                              "--address", "2", "--period", "0.5", "--seconds", "3.2"});
+        QCOMPARE(r.code, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() >= 3, qPrintable(r.out + r.err));
+        QVERIFY(lines[0].startsWith("# zucomm record on "));
+        // Address 2 holds the cycle back until its third time-out drops it.
+        const QRegularExpression cycle(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} 1=-?\\d+\\.\\d 2=Err$"));
+        for (int i = 1; i < lines.size(); ++i)
+            QVERIFY2(cycle.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+        QCOMPARE(r.err.count(QStringLiteral(" DEVICE  2Received data time out error\n")), 3);
+    }
+
     void setProtocolMovesAControllerOnAPty() {
         Zusim sim;
         QVERIFY(sim.start({"--line", kRtuLine, "--device", "B:7"}, nextLink()));

@@ -251,6 +251,7 @@ void TestSimulatedLine::faults_data() {
     QTest::newRow("truncated") << int(FaultKind::Truncated);
     QTest::newRow("noise") << int(FaultKind::Noise);
     QTest::newRow("slow") << int(FaultKind::Slow);
+    QTest::newRow("exception") << int(FaultKind::Exception);
 }
 
 void TestSimulatedLine::faults() {
@@ -287,6 +288,10 @@ void TestSimulatedLine::faults() {
         QVERIFY2(r.isEmpty(), "nothing within the first 1.2 s");
         pc.clock.advance(1000);
         QCOMPARE(pc.rx, good);
+        break;
+    case FaultKind::Exception: // the code is the low byte of param 1500
+        QCOMPARE(r, QByteArray(":0283DC9F\r\n"));
+        QCOMPARE(d.counters.exceptions, 1);
         break;
     default:
         QFAIL("unknown fault");
