@@ -45,6 +45,7 @@ class FuzzChart : public RecorderChartLink {
     void PlotLatest() override {}
     void DrawChartFrame() override {}
     void ClearChartValue(int slot, int) override { FUZZ_CHECK(slot >= 0 && slot < RecSlots); }
+    void StoreChartError(int slot) override { FUZZ_CHECK(slot >= 0 && slot < RecSlots); }
     int stored = 0;
 
   private:

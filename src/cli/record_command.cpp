@@ -56,6 +56,7 @@ class LatestValues : public RecorderChartLink {
     void PlotLatest() override {}
     void DrawChartFrame() override {}
     void ClearChartValue(int, int) override {}
+    void StoreChartError(int) override {} // the line says Err from RecFailedAt
     std::array<int, RecSlots> values{};
 
   private:
