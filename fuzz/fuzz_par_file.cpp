@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(status == ParFileStatus::Ok && image.checkMatches());
     }
     FUZZ_CHECK(ImageTitle(image).size() == 9);
-    for (std::uint8_t family : {std::uint8_t(image.family()), std::uint8_t('A'),
-                                std::uint8_t('B'), std::uint8_t('C')}) {
+    for (std::uint8_t family :
+         {std::uint8_t(image.family()), std::uint8_t('A'), std::uint8_t('B'), std::uint8_t('C')}) {
         ParameterImage as = image;
         as.seal(family, image.firmware());
         const auto params = DecodeImageParameters(as);

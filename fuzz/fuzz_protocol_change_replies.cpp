@@ -135,10 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 2: { // any bytes
-            const int len = in.byte() % 48;
-            QByteArray chunk;
-            for (int i = 0; i < len && !in.empty(); ++i)
-                chunk.append(char(in.byte()));
+            const QByteArray chunk = TakeChunk<QByteArray>(in, 48);
             feed(chunk);
             break;
         }

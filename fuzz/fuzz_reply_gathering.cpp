@@ -49,10 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (op % 10) {
         case 0:
         case 1: {
-            const int len = in.byte() % 128;
-            QByteArray chunk;
-            for (int i = 0; i < len && !in.empty(); ++i)
-                chunk.append(char(in.byte()));
+            const QByteArray chunk = TakeChunk<QByteArray>(in, 128);
             (op % 10 == 0 ? mainLine : recLine)->push(chunk);
             clock.runDue();
             break;

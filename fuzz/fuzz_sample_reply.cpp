@@ -139,9 +139,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::uint8_t a = rec.RecAddress[std::size_t(rec.RecDeviceIndex)];
             std::vector<std::uint8_t> pdu;
             switch (in.byte() % 4) {
-            case 0: pdu = {a, 0x83, in.byte()}; break;                         // exception
-            case 1: pdu = {a, 0x03, 0x04, 0x80, in.byte(), 0, 0}; break;        // status code
-            default: pdu = {a, 0x03, 0x04, in.byte(), in.byte(), in.byte(), in.byte()}; break;
+            case 0:
+                pdu = {a, 0x83, in.byte()};
+                break; // exception
+            case 1:
+                pdu = {a, 0x03, 0x04, 0x80, in.byte(), 0, 0};
+                break; // status code
+            default:
+                pdu = {a, 0x03, 0x04, in.byte(), in.byte(), in.byte(), in.byte()};
+                break;
             }
             QByteArray reply = Frame(pdu, rtu);
             if (op & 0x10)
@@ -155,10 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 2: { // any bytes
-            const int len = in.byte() % 160;
-            QByteArray chunk;
-            for (int i = 0; i < len && !in.empty(); ++i)
-                chunk.append(char(in.byte()));
+            const QByteArray chunk = TakeChunk<QByteArray>(in, 160);
             if (line)
                 line->push(chunk);
             clock.runDue();

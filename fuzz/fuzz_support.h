@@ -26,3 +26,13 @@ struct FuzzInput {
         return *p++;
     }
 };
+
+// Up to `limit` - 1 of the fuzzer's bytes as one chunk of a line's input,
+// its length the first byte taken.
+template <class Bytes> Bytes TakeChunk(FuzzInput& in, int limit) {
+    const int len = in.byte() % limit;
+    Bytes chunk;
+    for (int i = 0; i < len && !in.empty(); ++i)
+        chunk.push_back(char(in.byte()));
+    return chunk;
+}
