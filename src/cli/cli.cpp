@@ -4,6 +4,7 @@
 #include "cli/monitor_command.h"
 #include "cli/par_command.h"
 #include "cli/protocol_commands.h"
+#include "cli/rec_command.h"
 #include "cli/record_command.h"
 #include "cli/register_command.h"
 #include "cli/transfer_command.h"
@@ -32,6 +33,7 @@ QString TopHelp() {
                "  upload   read a controller's whole parameter memory into a .par backup\n"
                "  download write a .par backup into one controller, or all (--all)\n"
                "  par      show a parameter backup (.par) by name, or compare two\n"
+               "  rec      show a recording's (.rec) header, or print its records as CSV\n"
                "  scan     find the controllers on the line and the setting each answers in\n"
                "  set-protocol  give a controller a new address and line setting\n"
                "  record   sample the process value of up to ten controllers at a fixed\n"
@@ -97,6 +99,8 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return RunDownload(rest, out, err);
     if (sub == QLatin1String("par"))
         return RunPar(args.mid(1), out, err);
+    if (sub == QLatin1String("rec"))
+        return RunRec(args.mid(1), out, err);
     if (sub == QLatin1String("scan"))
         return RunScan(rest, out, err);
     if (sub == QLatin1String("set-protocol"))
@@ -104,7 +108,7 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (sub == QLatin1String("record"))
         return RunRecord(rest, out, err);
     err << "zucomm: unknown subcommand \"" << sub
-        << "\"; the subcommands are monitor, read, write, upload, download, par, scan, "
+        << "\"; the subcommands are monitor, read, write, upload, download, par, rec, scan, "
            "set-protocol and record. Try 'zucomm "
            "--help'.\n";
     err.flush();
