@@ -3,6 +3,7 @@
 // open or not: the slots and their health, the cycle in progress and the
 // chart's rings and scale. Made once at start-up and handed to the window.
 #include "core/chart_canvas.h"
+#include "device/record_file.h"
 
 #include <array>
 #include <cstdint>
@@ -10,10 +11,10 @@
 
 namespace zu {
 
-inline constexpr int RecSlots = 10;
+inline constexpr int RecSlots = RecordFileSlots;
 // A dropped slot's value in a sample record, and in the chart ring (as 32933,
 // outside the signed 16-bit range of a reading).
-inline constexpr std::uint16_t ErrorMarker = 0x80A5;
+inline constexpr std::uint16_t ErrorMarker = RecordErrorValue;
 inline constexpr int ChartErrorMarker = 32933;
 
 struct RecorderState {
