@@ -4,6 +4,7 @@
 #include "cli/signal_watch.h"
 #include "core/app_state.h"
 #include "core/reply_gathering.h"
+#include "device/record_file.h"
 #include "recorder/logic/recorder_acquisition.h"
 #include "recorder/logic/recorder_state.h"
 
@@ -84,7 +85,10 @@ int RunRecord(const QStringList& args, QTextStream& out, QTextStream& err) {
              "  12:00:04.200 DEVICE  3Received data time out error\n"
              "and the third failure of an address since the start drops it for good (Err). "
              "Runs until S seconds have passed or Ctrl-C; ends with status 4 when every "
-             "address was dropped, 3 when the port fails or the line is lost.\n\n"
+             "address was dropped, 3 when the port fails or the line is lost.\n"
+             "With --out every cycle is also appended to a .rec file as it closes, each "
+             "record on the disc before the next cycle; a file that cannot be written is "
+             "reported once on standard error and recording goes on.\n\n"
              "Example: zucomm record --port sim --address 1 --address 2 --period 0.5 "
              "--seconds 10")});
     const QCommandLineOption address(
@@ -99,7 +103,11 @@ int RunRecord(const QStringList& args, QTextStream& out, QTextStream& err) {
                                      QStringLiteral("Stop after S seconds (decimals allowed); "
                                                     "without it, run until Ctrl-C."),
                                      QStringLiteral("S"));
-    for (const QCommandLineOption* o : {&address, &period, &seconds})
+    const QCommandLineOption outFile(
+        QStringLiteral("out"),
+        QStringLiteral("Also write the recording to this .rec file (replaced if it exists)."),
+        QStringLiteral("FILE.rec"));
+    for (const QCommandLineOption* o : {&address, &period, &seconds, &outFile})
         cmd.parser().addOption(*o);
     if (auto done = cmd.parse(args, out, err))
         return *done;
@@ -109,8 +117,9 @@ int RunRecord(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (given.isEmpty())
         return cmd.fail(err, ExitUsage, QStringLiteral("--address is missing"));
     if (given.size() > RecSlots)
-        return cmd.fail(err, ExitUsage,
-                        QStringLiteral("at most %1 addresses, one per recorder slot").arg(RecSlots));
+        return cmd.fail(
+            err, ExitUsage,
+            QStringLiteral("at most %1 addresses, one per recorder slot").arg(RecSlots));
     std::array<int, RecSlots> addresses{};
     for (int i = 0; i < given.size(); ++i) {
         const auto a = ParseNumber(given[i], 1, 247);
@@ -173,6 +182,25 @@ int RunRecord(const QStringList& args, QTextStream& out, QTextStream& err) {
     });
     LatestValues chart(rec);
     RecorderAcquisition acq(app, replies, rec, view, chart);
+    RecordFileWriter file;
+    bool fileFailed = false;
+    if (p.isSet(outFile)) {
+        RecFileHeader header;
+        for (int i = 0; i < RecSlots; ++i)
+            header.address[std::size_t(i)] = std::uint8_t(addresses[std::size_t(i)]);
+        header.sampleTime = std::uint8_t(sampleTime);
+        if (const RecFileProblem problem = file.create(p.value(outFile), header))
+            return cmd.fail(err, ExitOutput, QString::fromStdString(problem.line()));
+        acq.onSampleRecord = [&](const std::array<std::uint8_t, RecordSampleSize>& r) {
+            const RecFileProblem problem = file.append(DecodeRecordSample(r));
+            if (problem && !fileFailed) {
+                fileFailed = true; // the acquisition goes on; the file is not written further
+                err << TimeText(clock.timeOfDay()) << ' ' << QString::fromStdString(problem.line())
+                    << '\n';
+                err.flush();
+            }
+        };
+    }
     acq.onCycleClosed = [&] {
         QString line = TimeText(clock.timeOfDay());
         for (int i = 0; i < given.size(); ++i) {
@@ -214,9 +242,11 @@ int RunRecord(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (stop)
         clock.cancel(stop);
     acq.FormClose();
+    file.close();
     if (!endMessage.isEmpty())
         cmd.fail(err, exitCode, endMessage);
-    return exitCode;
+    // A recording that did not reach its file is no success.
+    return exitCode == ExitOk && fileFailed ? int(ExitOutput) : exitCode;
 }
 
 } // namespace zu::cli

@@ -2,12 +2,15 @@
 // zusim on a pseudo-terminal (ASCII and RTU) and against the built-in
 // simulated line; exit codes, printed values and error texts. When mbpoll is
 // installed, it reads and writes the same zusim registers as a second opinion.
+#include "device/record_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
 #include <QtTest>
 #include <memory>
 #include <unistd.h>
@@ -239,20 +242,50 @@ class TestCliEndToEnd : public QObject {
 
     void recordPrintsACycleLinePerPeriodAndDropsASilentAddress() {
         Zusim sim;
-        QVERIFY(sim.start({"--line", kRtuLine, "--device", "B:1", "--device", "C:2", "--fault",
-                           "silence:2"},
-                          nextLink()));
-        const Ran r = zucomm({"record", "--port", sim.path(), "--line", kRtuLine, "--address", "1",
-                              "--address", "2", "--period", "0.5", "--seconds", "3.2"});
+        QVERIFY(sim.start(
+            {"--line", kRtuLine, "--device", "B:1", "--device", "C:2", "--fault", "silence:2"},
+            nextLink()));
+        QTemporaryDir dir;
+        const QString rec = dir.filePath("run.rec");
+        const Ran r =
+            zucomm({"record", "--port", sim.path(), "--line", kRtuLine, "--address", "1",
+                    "--address", "2", "--period", "0.5", "--seconds", "3.2", "--out", rec});
         QCOMPARE(r.code, 0);
         const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY2(lines.size() >= 3, qPrintable(r.out + r.err));
         QVERIFY(lines[0].startsWith("# zucomm record on "));
         // Address 2 holds the cycle back until its third time-out drops it.
-        const QRegularExpression cycle(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} 1=-?\\d+\\.\\d 2=Err$"));
+        const QRegularExpression cycle(
+            QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} 1=-?\\d+\\.\\d 2=Err$"));
         for (int i = 1; i < lines.size(); ++i)
             QVERIFY2(cycle.match(lines[i]).hasMatch(), qPrintable(lines[i]));
         QCOMPARE(r.err.count(QStringLiteral(" DEVICE  2Received data time out error\n")), 3);
+
+        // The file holds what was printed, cycle for cycle.
+        zu::RecordFileReader file;
+        QVERIFY(!file.open(rec));
+        QCOMPARE(int(file.header().address[0]), 1);
+        QCOMPARE(int(file.header().address[1]), 2);
+        QCOMPARE(int(file.header().address[2]), 0);
+        QCOMPARE(int(file.header().sampleTime), 0);
+        QCOMPARE(file.recordCount(), std::int64_t(lines.size() - 1));
+        const zu::RecordWindow w = file.read(0);
+        QCOMPARE(std::int64_t(w.records.size()), file.recordCount());
+        for (int i = 1; i < lines.size(); ++i) {
+            const zu::RecordSample& s = w.records[std::size_t(i - 1)];
+            const QString value = lines[i].section(' ', 1, 1).section('=', 1);
+            QCOMPARE(QString::number(std::int16_t(s.value[0]) / 10.0, 'f', 1), value);
+            QCOMPARE(s.value[1], zu::RecordErrorValue);
+            QCOMPARE(s.value[2], std::uint16_t(0));
+            QVERIFY(s.hour < 24 && s.minute < 60 && s.second < 60);
+        }
+    }
+
+    void recordToAFileThatCannotBeCreated() {
+        const Ran r = zucomm({"record", "--port", "sim", "--address", "1", "--seconds", "1",
+                              "--out", "/nonexistent-folder/run.rec"});
+        QCOMPARE(r.code, 7);
+        QVERIFY2(r.err.contains("/nonexistent-folder/run.rec"), qPrintable(r.err));
     }
 
     void setProtocolMovesAControllerOnAPty() {
