@@ -4,6 +4,7 @@
 #include "cli/cli_options.h"
 #include "cli/headless_monitor_view.h"
 #include "cli/register_command.h"
+#include "cli_run.h"
 #include "core/app_state.h"
 #include "support/files_as_nobody.h"
 
@@ -12,28 +13,7 @@
 
 using namespace zu;
 using namespace zu::cli;
-
-namespace {
-
-struct RunResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-RunResult Run(const QStringList& args) {
-    RunResult r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    QStringList all{QStringLiteral("zucomm")};
-    all << args;
-    r.code = cli::run(all, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
-
-} // namespace
+using namespace zu::test;
 
 class TestCliOptions : public QObject {
     Q_OBJECT
@@ -343,7 +323,7 @@ class TestCliOptions : public QObject {
     void usageErrors() {
         QFETCH(QStringList, args);
         QFETCH(QString, errorPart);
-        const RunResult r = Run(args);
+        const CliRun r = Zucomm(args);
         QCOMPARE(r.code, int(ExitUsage));
         QVERIFY2(r.err.contains(errorPart), qPrintable(r.err));
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1); // one line
@@ -369,7 +349,7 @@ class TestCliOptions : public QObject {
     void helpExplainsEveryOption() {
         QFETCH(QStringList, args);
         QFETCH(QStringList, mentions);
-        const RunResult r = Run(args);
+        const CliRun r = Zucomm(args);
         QCOMPARE(r.code, int(ExitOk));
         QVERIFY(r.err.isEmpty());
         for (const QString& m : mentions)
@@ -387,18 +367,18 @@ class TestCliOptions : public QObject {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("946");
         f.close();
-        const RunResult rtu =
-            Run({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
+        const CliRun rtu =
+            Zucomm({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("292");
         f.close();
-        const RunResult ascii =
-            Run({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
+        const CliRun ascii =
+            Zucomm({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("80"); // baud index 5
         f.close();
-        const RunResult bad =
-            Run({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
+        const CliRun bad =
+            Zucomm({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
         QDir::setCurrent(old);
 
         QCOMPARE(rtu.code, int(ExitTimeout));
@@ -469,10 +449,10 @@ class TestCliOptions : public QObject {
         }
         const QString old = QDir::currentPath();
         QDir::setCurrent(dir.path());
-        RunResult r;
+        CliRun r;
         {
             test::FilesAsNobodyWhenRoot nobody;
-            r = Run({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
+            r = Zucomm({"read", "--port", "sim", "--address", "2", "--register", "0x4701"});
         }
         QDir::setCurrent(old);
         QCOMPARE(r.err, QStringLiteral("zucomm read: note: %1 cannot be read (%2); using "
@@ -483,7 +463,7 @@ class TestCliOptions : public QObject {
     }
 
     void monitorNamesADevicePathAsGiven() {
-        const RunResult r = Run({"monitor", "--port", "/dev/zucomm-no-such-tty", "--seconds", "5"});
+        const CliRun r = Zucomm({"monitor", "--port", "/dev/zucomm-no-such-tty", "--seconds", "5"});
         QCOMPARE(r.code, int(ExitPort));
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(r.err.startsWith("zucomm monitor: /dev/zucomm-no-such-tty does not exist"),
@@ -491,7 +471,7 @@ class TestCliOptions : public QObject {
     }
 
     void missingDeviceIsOneLine() {
-        const RunResult r = Run({"read", "--port", "/dev/zucomm-no-such-tty", "--line",
+        const CliRun r = Zucomm({"read", "--port", "/dev/zucomm-no-such-tty", "--line",
                                  "9600,8,N,1,RTU", "--address", "1", "--register", "0x4700"});
         QCOMPARE(r.code, int(ExitPort));
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);

@@ -1,10 +1,11 @@
-#include "cli/cli.h"
+#include "cli_run.h"
 #include "device/parameter_image.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zu;
+using namespace zu::test;
 
 namespace {
 
@@ -16,20 +17,6 @@ ParameterImage FamilyB(std::uint16_t sv) {
     im.bytes[14] = 1;
     im.seal('B', 0x0152);
     return im;
-}
-
-struct Run {
-    int code = -1;
-    QString out, err;
-};
-
-Run Zucomm(const QStringList& args) {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    QStringList all{"zucomm"};
-    all += args;
-    r.code = cli::run(all, out, err);
-    return r;
 }
 
 } // namespace
@@ -47,7 +34,7 @@ class TestParCommand : public QObject {
 
   private slots:
     void showDecodesByName() {
-        const Run r = Zucomm({"par", "show", save("b.par", FamilyB(1000))});
+        const CliRun r = Zucomm({"par", "show", save("b.par", FamilyB(1000))});
         QCOMPARE(r.code, 0);
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.value(0), QString("family B, firmware 1.52 (ZUB V1.52)"));
@@ -61,10 +48,10 @@ class TestParCommand : public QObject {
     void diffListsOnlyWhatDiffers() {
         const QString a = save("a.par", FamilyB(1000)), b = save("b2.par", FamilyB(255)),
                       same = save("a2.par", FamilyB(1000));
-        const Run d = Zucomm({"par", "diff", a, b});
+        const CliRun d = Zucomm({"par", "diff", a, b});
         QCOMPARE(d.code, 1);
         QCOMPARE(d.out, QString("0x4701 SV: 100.0 | 25.5\n"));
-        const Run s = Zucomm({"par", "diff", a, same});
+        const CliRun s = Zucomm({"par", "diff", a, same});
         QCOMPARE(s.code, 0);
         QCOMPARE(s.out, QString());
     }
@@ -86,7 +73,7 @@ class TestParCommand : public QObject {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         f.close();
-        const Run r = Zucomm({"par", "show", path});
+        const CliRun r = Zucomm({"par", "show", path});
         QCOMPARE(r.code, 2);
         QCOMPARE(r.out, QString());
         QVERIFY2(r.err.contains(text), qPrintable(r.err));

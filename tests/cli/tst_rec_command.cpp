@@ -1,28 +1,11 @@
-#include "cli/cli.h"
+#include "cli_run.h"
 #include "device/record_file.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zu;
-
-namespace {
-
-struct Run {
-    int code = -1;
-    QString out, err;
-};
-
-Run Zucomm(const QStringList& args) {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    QStringList all{"zucomm"};
-    all += args;
-    r.code = cli::run(all, out, err);
-    return r;
-}
-
-} // namespace
+using namespace zu::test;
 
 class TestRecCommand : public QObject {
     Q_OBJECT
@@ -62,7 +45,7 @@ class TestRecCommand : public QObject {
 
   private slots:
     void showPrintsHeaderAndCount() {
-        const Run r = Zucomm({"rec", "show", recording()});
+        const CliRun r = Zucomm({"rec", "show", recording()});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.out, QString("slot 1: address 1\n"
@@ -83,14 +66,14 @@ class TestRecCommand : public QObject {
         QByteArray h(12 + 25 + 7, '\0');
         h[3] = char(200);
         h[10] = 30;
-        const Run r = Zucomm({"rec", "show", bytes("s.rec", h)});
+        const CliRun r = Zucomm({"rec", "show", bytes("s.rec", h)});
         QCOMPARE(r.code, 0);
         QVERIFY2(r.out.contains("slot 4: address 200\n"), qPrintable(r.out));
         QVERIFY2(r.out.contains("sampling time: 30 s\nrecords: 1\n"), qPrintable(r.out));
     }
 
     void csvPrintsEveryRecord() {
-        const Run r = Zucomm({"rec", "csv", recording()});
+        const CliRun r = Zucomm({"rec", "csv", recording()});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.out, QString("record,time (ms mod 256),Device 1 (addr 1),Device 10 (addr 247)\n"
@@ -107,7 +90,7 @@ class TestRecCommand : public QObject {
         QFETCH(QString, verb);
         for (const QString& path :
              {bytes("short.rec", QByteArray(11, '\1')), dir.filePath("missing.rec")}) {
-            const Run r = Zucomm({"rec", verb, path});
+            const CliRun r = Zucomm({"rec", verb, path});
             QCOMPARE(r.code, 2);
             QCOMPARE(r.out, QString());
             QVERIFY2(r.err.contains("File Error: Can't perform one of the following file "
@@ -120,7 +103,7 @@ class TestRecCommand : public QObject {
         QCOMPARE(Zucomm({"rec"}).code, 2);
         QCOMPARE(Zucomm({"rec", "show"}).code, 2);
         QVERIFY(Zucomm({"rec", "play", "x.rec"}).err.contains("Usage: zucomm rec show"));
-        const Run h = Zucomm({"rec", "--help"});
+        const CliRun h = Zucomm({"rec", "--help"});
         QCOMPARE(h.code, 0);
         QVERIFY(h.out.contains("zucomm rec csv FILE.rec"));
     }
